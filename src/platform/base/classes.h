@@ -31,6 +31,10 @@ class TObject {
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// Horizontal alignment of text: fields report theirs, cells and edits draw by it.
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+using enum TAlignment;
+
 class TPersistent : public TObject {
  public:
   // Copies Source into this object; the base raises EConvertError ("Cannot assign a X to a Y").
