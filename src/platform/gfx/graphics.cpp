@@ -41,6 +41,13 @@ TColor ColorToRGB(TColor Color) {
   return Color & 0xFFFFFF;
 }
 
+void ChangeBiDiModeAlignment(TAlignment& Alignment) {
+  if (Alignment == taLeftJustify)
+    Alignment = taRightJustify;
+  else if (Alignment == taRightJustify)
+    Alignment = taLeftJustify;
+}
+
 // ---------------------------------------------------------------------------------------------
 // TFont
 // ---------------------------------------------------------------------------------------------

@@ -71,6 +71,13 @@ inline std::uint8_t GetGValue(TColor C) { return static_cast<std::uint8_t>((C >>
 inline std::uint8_t GetBValue(TColor C) { return static_cast<std::uint8_t>((C >> 16) & 0xFF); }
 inline TColor RGB(int R, int G, int B) { return static_cast<TColor>((R & 0xFF) | ((G & 0xFF) << 8) | ((B & 0xFF) << 16)); }
 
+// Mirrors an alignment for right-to-left reading: left and right swap, centre stays.
+void ChangeBiDiModeAlignment(TAlignment& Alignment);
+
+// A font resource of the font engine; HFONT is the handle the GDI-style calls take.
+class TFontResource;
+using HFONT = TFontResource*;
+
 enum class TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using enum TFontStyle;
 using TFontStyles = Set<TFontStyle>;
@@ -103,6 +110,9 @@ class TFont : public TPersistent {
 
   // True when every property equals the other font's.
   bool SameAs(const TFont& Other) const;
+  // The font resource this description resolves to (cached by the font engine, valid for the
+  // life of the program; never delete it). Needs the gfx layer's font engine.
+  HFONT Handle() const;
 
   const TNotifyEvent& OnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent Value) { FOnChange = std::move(Value); }
