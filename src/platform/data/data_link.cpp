@@ -1,0 +1,253 @@
+#include "platform/data/data_link.h"
+
+#include <algorithm>
+
+#include "platform/data/data_source.h"
+
+namespace vcl {
+
+// ---------------------------------------------------------------------------------------------
+// TDataLink
+// ---------------------------------------------------------------------------------------------
+
+TDataLink::~TDataLink() {
+  *FAlive = false;
+  // No notification from a link being destroyed: its descendant part is gone already.
+  FActive = FEditing = false;
+  if (FDataSource) FDataSource->RemoveDataLink(this);
+}
+
+TDataSet* TDataLink::DataSet() const {
+  return FDataSource ? FDataSource->DataSet() : nullptr;
+}
+
+void TDataLink::SetDataSource(TDataSource* Value) {
+  if (Value == FDataSource) return;
+  if (FDataSourceFixed) DatabaseError(SDataSourceFixed, FDataSource);
+  if (FDataSource) FDataSource->RemoveDataLink(this);
+  if (Value) Value->AddDataLink(this);
+  UpdateState();
+}
+
+void TDataLink::SetReadOnly(bool Value) {
+  if (Value == FReadOnly) return;
+  FReadOnly = Value;
+  UpdateState();
+}
+
+void TDataLink::UpdateState() {
+  auto alive = FAlive;
+  const bool active = FDataSource && FDataSource->State() != dsInactive;
+  if (active != FActive) {
+    FActive = active;
+    FFirst = 0;
+    if (active) {
+      // A new window starts at the current record and fills as far as the data allows.
+      FFirst = FBufferCount > 0 ? DataSet()->FCurPos : 0;
+      AdjustWindow(TWindowMove::Follow, 0);
+    }
+    ActiveChanged();
+    if (!*alive) return;
+  }
+  const TDataSetState state = FDataSource ? FDataSource->State() : dsInactive;
+  const bool editing = FActive && (state == dsEdit || state == dsInsert) && !FReadOnly;
+  if (editing != FEditing) {
+    FEditing = editing;
+    EditingChanged();
+  }
+}
+
+void TDataLink::DataEvent(TDataEvent Event, std::intptr_t Info) {
+  if (Event == deUpdateState) {
+    UpdateState();
+    return;
+  }
+  if (!FActive) return;
+  switch (Event) {
+    case deFieldChange:
+    case deRecordChange:
+      if (!FUpdating) RecordChanged(reinterpret_cast<TField*>(Info));
+      break;
+    case deDataSetChange: DataSetChanged(); break;
+    case deDataSetScroll: DataSetScrolled(FLastShift); break;
+    case deLayoutChange: LayoutChanged(); break;
+    case deUpdateRecord: UpdateRecord(); break;
+    case deCheckBrowseMode: CheckBrowseMode(); break;
+    case deFocusControl: FocusControl(*reinterpret_cast<TField**>(Info)); break;
+    default: break;
+  }
+}
+
+bool TDataLink::Edit() {
+  if (!FReadOnly && FDataSource) FDataSource->Edit();
+  return FEditing;
+}
+
+void TDataLink::UpdateRecord() {
+  FUpdating = true;
+  auto alive = FAlive;
+  struct Reset {
+    TDataLink* Link;
+    std::shared_ptr<bool> Alive;
+    ~Reset() {
+      if (*Alive) Link->FUpdating = false;
+    }
+  } reset{this, alive};
+  UpdateData();
+}
+
+int TDataLink::Count() const {
+  TDataSet* ds = DataSet();
+  return ds ? ds->InternalCount() : 0;
+}
+
+void TDataLink::AdjustWindow(TWindowMove Move, int Pos) {
+  const int old = FFirst;
+  const int n = Count();
+  const int bc = FBufferCount;
+  const int cur = DataSet() ? DataSet()->FCurPos : 0;
+  if (n == 0 || bc <= 0) {
+    FFirst = 0;  // an empty window
+  } else {
+    switch (Move) {
+      case TWindowMove::Follow: break;
+      case TWindowMove::PinFirst: FFirst = 0; break;
+      case TWindowMove::PinLast: FFirst = n - bc; break;
+      case TWindowMove::Center: FFirst = cur - (bc - 1) / 2; break;
+      case TWindowMove::Inserted:
+        if (FFirst > Pos) ++FFirst;
+        break;
+      case TWindowMove::Deleted:
+        if (FFirst > Pos) --FFirst;
+        break;
+    }
+    // Hold the current record, then be as full as the data allows.
+    if (cur < FFirst) FFirst = cur;
+    if (cur > FFirst + bc - 1) FFirst = cur - bc + 1;
+    FFirst = std::max(0, std::min(FFirst, n - bc));
+  }
+  FLastShift = FFirst - old;
+}
+
+void TDataLink::SetBufferCount(int Value) {
+  Value = std::max(0, Value);
+  if (Value == FBufferCount) return;
+  FBufferCount = Value;
+  if (FActive) AdjustWindow(TWindowMove::Follow, 0);
+}
+
+int TDataLink::RecordCount() const {
+  if (!FActive || FBufferCount <= 0) return 0;
+  return std::max(0, std::min(FBufferCount, Count() - FFirst));
+}
+
+int TDataLink::ActiveRecord() const {
+  if (!FActive || FBufferCount <= 0) return 0;
+  return DataSet()->FReadPos - FFirst;
+}
+
+void TDataLink::SetActiveRecord(int Value) {
+  if (!FActive || Value < 0 || Value >= RecordCount()) return;
+  DataSet()->FReadPos = FFirst + Value;
+}
+
+bool TDataLink::BOF() const {
+  TDataSet* ds = DataSet();
+  return ds ? ds->BOF() : true;
+}
+
+bool TDataLink::EOF() const {
+  TDataSet* ds = DataSet();
+  return ds ? ds->EOF() : true;
+}
+
+int TDataLink::MoveBy(int Distance) {
+  TDataSet* ds = DataSet();
+  return ds ? ds->MoveBy(Distance) : 0;
+}
+
+bool TDataLink::ExecuteAction(TBasicAction* Action) {
+  if (!FDataSource || !Action || !Action->HandlesTarget(FDataSource)) return false;
+  Action->ExecuteTarget(FDataSource);
+  return true;
+}
+
+bool TDataLink::UpdateAction(TBasicAction* Action) {
+  if (!FDataSource || !Action || !Action->HandlesTarget(FDataSource)) return false;
+  Action->UpdateTarget(FDataSource);
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TFieldDataLink
+// ---------------------------------------------------------------------------------------------
+
+void TFieldDataLink::SetFieldName(const std::string& Value) {
+  if (Value == FFieldName) return;
+  FFieldName = Value;
+  UpdateField();
+}
+
+void TFieldDataLink::UpdateField() {
+  if (Active() && !FFieldName.empty()) {
+    FField = nullptr;
+    SetField(FControl ? GetFieldProperty(DataSet(), FControl, FFieldName)
+                      : DataSet()->FieldByName(FFieldName));
+  } else {
+    SetField(nullptr);
+  }
+}
+
+void TFieldDataLink::SetField(TField* Value) {
+  if (Value == FField) return;
+  FField = Value;
+  auto alive = FAlive;
+  EditingChanged();
+  if (*alive) RecordChanged(nullptr);
+}
+
+bool TFieldDataLink::CanModify() const {
+  return !ReadOnly() && FField && FField->CanModify();
+}
+
+bool TFieldDataLink::Edit() {
+  if (CanModify()) TDataLink::Edit();
+  return FFieldEditing;
+}
+
+void TFieldDataLink::SetFieldEditing(bool Value) {
+  if (Value == FFieldEditing) return;
+  FFieldEditing = Value;
+  FModified = false;
+  if (FOnEditingChange) FOnEditingChange(this);
+}
+
+void TFieldDataLink::ActiveChanged() {
+  auto alive = FAlive;
+  UpdateField();
+  if (*alive && FOnActiveChange) FOnActiveChange(this);
+}
+
+void TFieldDataLink::EditingChanged() {
+  SetFieldEditing(TDataLink::Editing() && CanModify());
+}
+
+void TFieldDataLink::FocusControl(TField*& Field) {
+  if (Field && Field == FField && FOnFocusRequest && FOnFocusRequest(this)) Field = nullptr;
+}
+
+void TFieldDataLink::RecordChanged(TField* Field) {
+  if (Field && Field != FField) return;
+  auto alive = FAlive;
+  if (FOnDataChange) FOnDataChange(this);
+  if (*alive) FModified = false;
+}
+
+void TFieldDataLink::UpdateData() {
+  if (!FModified) return;
+  auto alive = FAlive;
+  if (FField && FOnUpdateData) FOnUpdateData(this);
+  if (*alive) FModified = false;
+}
+
+}  // namespace vcl

@@ -1,0 +1,793 @@
+#include "platform/data/data_set.h"
+
+// Index:
+//   helpers
+//   construction, opening
+//   navigation
+//   editing
+//   searching
+//   fields and their values
+//   calculated and lookup values
+//   notification, controls, windows
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/data/data_link.h"
+#include "platform/data/data_source.h"
+
+namespace vcl {
+
+namespace {
+
+// Runs a function when the scope ends, exceptions included.
+template <typename F>
+struct TFinally {
+  F Fn;
+  ~TFinally() { Fn(); }
+};
+template <typename F>
+TFinally(F) -> TFinally<F>;
+
+std::vector<std::string> SplitFieldNames(const std::string& Names) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start <= Names.size()) {
+    size_t end = Names.find(';', start);
+    if (end == std::string::npos) end = Names.size();
+    std::string name = Trim(Names.substr(start, end - start));
+    if (!name.empty()) out.push_back(std::move(name));
+    start = end + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Construction, opening
+// ---------------------------------------------------------------------------------------------
+
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
+
+TDataSet::~TDataSet() {
+  Destroying();
+  *FAlive = false;  // loops that are notifying through this data set stop
+  // Descendants close in their own destructors (closing needs their storage).
+  FState = dsInactive;
+  while (!FDataSources.empty()) {
+    TDataSource* source = FDataSources.back();
+    FDataSources.pop_back();
+    source->FDataSet = nullptr;
+    source->UpdateState();
+  }
+  while (!FFields.empty()) delete FFields.back();  // each removes itself
+}
+
+void TDataSet::CheckActive() const {
+  if (!Active()) DatabaseError(SDataSetClosed, const_cast<TDataSet*>(this));
+}
+
+void TDataSet::CheckInactive() const {
+  if (Active()) DatabaseError(SDataSetOpen, const_cast<TDataSet*>(this));
+}
+
+void TDataSet::Open() {
+  if (Active()) return;
+  auto alive = FAlive;
+  Fire(FBeforeOpen);
+  if (!*alive || Active()) return;
+  InternalOpen();
+  FCalcCache.clear();
+  FCurPos = FReadPos = 0;
+  FBOF = true;
+  FEOF = InternalCount() == 0;
+  FModified = false;
+  SetState(dsBrowse);
+  if (!*alive) return;
+  Fire(FAfterOpen);
+  if (*alive && !IsEmpty()) Fire(FAfterScroll);
+}
+
+void TDataSet::Close() {
+  if (!Active()) return;
+  auto alive = FAlive;
+  Fire(FBeforeClose);
+  if (!*alive || !Active()) return;
+  if (FState == dsInsert) InternalCancelInsert(FCurPos);
+  FEditBuffer.clear();
+  FEditCalcValid = false;
+  FModified = false;
+  FCurPos = FReadPos = 0;
+  FBOF = FEOF = true;
+  SetState(dsInactive);
+  if (!*alive) return;
+  InternalClose();
+  FCalcCache.clear();
+  Fire(FAfterClose);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Navigation
+// ---------------------------------------------------------------------------------------------
+
+void TDataSet::First() {
+  CheckBrowseMode();
+  auto alive = FAlive;
+  Fire(FBeforeScroll);
+  if (!*alive || !Active()) return;
+  FCurPos = 0;
+  FBOF = true;
+  FEOF = InternalCount() == 0;
+  UpdateWindows(TWindowMove::PinFirst);
+  DataEvent(deDataSetChange);
+  if (*alive) Fire(FAfterScroll);
+}
+
+void TDataSet::Last() {
+  CheckBrowseMode();
+  auto alive = FAlive;
+  Fire(FBeforeScroll);
+  if (!*alive || !Active()) return;
+  const int n = InternalCount();
+  FCurPos = std::max(0, n - 1);
+  FEOF = true;
+  FBOF = n == 0;
+  UpdateWindows(TWindowMove::PinLast);
+  DataEvent(deDataSetChange);
+  if (*alive) Fire(FAfterScroll);
+}
+
+int TDataSet::MoveBy(int Distance) {
+  CheckBrowseMode();
+  if (Distance == 0 || (Distance > 0 && FEOF) || (Distance < 0 && FBOF)) return 0;
+  auto alive = FAlive;
+  Fire(FBeforeScroll);
+  if (!*alive || !Active()) return 0;
+  const int n = InternalCount();
+  FBOF = FEOF = false;
+  long long target = static_cast<long long>(FCurPos) + Distance;
+  if (target > n - 1) {
+    target = n - 1;
+    FEOF = true;
+  }
+  if (target < 0) {
+    target = 0;
+    FBOF = true;
+  }
+  const int moved = static_cast<int>(target) - FCurPos;
+  FCurPos = static_cast<int>(target);
+  UpdateWindows(TWindowMove::Follow);
+  DataEvent(deDataSetScroll, moved);
+  if (*alive) Fire(FAfterScroll);
+  return moved;
+}
+
+int TDataSet::RecNo() const {
+  if (!Active() || !IsSequenced() || InternalCount() == 0) return -1;
+  return FCurPos + 1;
+}
+
+void TDataSet::SetRecNo(int Value) {
+  if (!IsSequenced()) return;
+  CheckBrowseMode();
+  const int n = InternalCount();
+  if (n == 0) return;
+  Value = std::clamp(Value, 1, n);
+  if (Value - 1 == FCurPos) return;
+  auto alive = FAlive;
+  Fire(FBeforeScroll);
+  if (!*alive || !Active()) return;
+  FCurPos = Value - 1;
+  FBOF = FEOF = false;
+  UpdateWindows(TWindowMove::Center);
+  DataEvent(deDataSetChange);
+  if (*alive) Fire(FAfterScroll);
+}
+
+int TDataSet::RecordCount() const {
+  if (!Active()) return 0;
+  if (!IsSequenced()) return -1;
+  return InternalCount() - (FState == dsInsert ? 1 : 0);
+}
+
+void TDataSet::Refresh() {
+  CheckBrowseMode();
+  FCalcCache.clear();
+  UpdateWindows(TWindowMove::Follow);
+  DataEvent(deDataSetChange);
+}
+
+void TDataSet::RecordsReplaced() {
+  FCalcCache.clear();
+  if (!Active()) return;
+  FCurPos = 0;
+  FBOF = true;
+  FEOF = InternalCount() == 0;
+  UpdateWindows(TWindowMove::PinFirst);
+  DataEvent(deDataSetChange);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+// ---------------------------------------------------------------------------------------------
+
+void TDataSet::Edit() {
+  CheckActive();
+  if (InEditMode()) return;
+  if (InternalCount() == 0) {
+    Insert();
+    return;
+  }
+  if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
+  auto alive = FAlive;
+  Fire(FBeforeEdit);
+  if (!*alive || FState != dsBrowse) return;
+  FEditBuffer.resize(static_cast<size_t>(FColumnCount));
+  for (int c = 0; c < FColumnCount; ++c) FEditBuffer[static_cast<size_t>(c)] = GetRecordValue(FCurPos, c);
+  FEditCalcValid = false;
+  FModified = false;
+  SetState(dsEdit);
+  if (!*alive) return;
+  DataEvent(deRecordChange);
+  if (*alive) Fire(FAfterEdit);
+}
+
+void TDataSet::Insert() {
+  StartEditing(dsInsert, -1);
+}
+
+void TDataSet::Append() {
+  StartEditing(dsInsert, -2);
+}
+
+// Pos -1 inserts before the current record, -2 appends after the last one.
+void TDataSet::StartEditing(TDataSetState NewState, int Pos) {
+  CheckBrowseMode();
+  if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
+  auto alive = FAlive;
+  Fire(FBeforeInsert);
+  if (!*alive || FState != dsBrowse) return;
+  Fire(FBeforeScroll);
+  if (!*alive || FState != dsBrowse) return;
+  const int n = InternalCount();
+  const bool append = Pos == -2;
+  const int pos = append ? n : std::min(FCurPos, n);
+  InternalInsert(pos);
+  FCurPos = FReadPos = pos;
+  FBOF = FEOF = false;
+  FEditBuffer.assign(static_cast<size_t>(FColumnCount), Variant(Null));
+  FEditCalcValid = false;
+  UpdateWindows(append ? TWindowMove::PinLast : TWindowMove::Inserted, pos);
+  SetState(NewState);
+  if (!*alive) return;
+  try {
+    Fire(FOnNewRecord);
+  } catch (...) {
+    if (*alive) Cancel();
+    throw;
+  }
+  if (!*alive || FState != NewState) return;
+  FModified = false;  // defaults set by OnNewRecord are not the user's changes
+  DataEvent(deDataSetChange);
+  if (!*alive) return;
+  Fire(FAfterInsert);
+  if (*alive) Fire(FAfterScroll);
+}
+
+void TDataSet::UpdateRecord() {
+  if (!InEditMode()) DatabaseError(SNotEditing, this);
+  DataEvent(deUpdateRecord);
+}
+
+void TDataSet::CheckBrowseMode() {
+  CheckActive();
+  auto alive = FAlive;
+  DataEvent(deCheckBrowseMode);
+  if (!*alive || !InEditMode()) return;
+  UpdateRecord();
+  if (!*alive || !InEditMode()) return;
+  if (FModified)
+    Post();
+  else
+    Cancel();
+}
+
+void TDataSet::Post() {
+  CheckActive();
+  if (!InEditMode()) return;
+  auto alive = FAlive;
+  UpdateRecord();
+  if (!*alive || !InEditMode()) return;
+  DataEvent(deCheckBrowseMode);
+  if (!*alive || !InEditMode()) return;
+  Fire(FBeforePost);
+  if (!*alive || !InEditMode()) return;
+  // Required data fields must have a value; the control that edits the first one that has
+  // none is asked to take the focus.
+  for (TField* f : FFields) {
+    if (f->FFieldKind != fkData || !f->FRequired || f->FReadOnly) continue;
+    if (!FEditBuffer[static_cast<size_t>(f->FFieldNo)].IsNull()) continue;
+    f->FocusControl();
+    DatabaseErrorFmt(SFieldRequired, {f->DisplayName()});
+  }
+  const bool internalCalc =
+      std::any_of(FFields.begin(), FFields.end(), [](TField* f) { return f->FFieldKind == fkInternalCalc; });
+  if (FOnCalcFields && internalCalc) {
+    std::vector<Variant> calc;
+    CalculateFields(-1, calc);  // fills the internal-calc columns of the buffer
+  }
+  InternalPost(FCurPos, FEditBuffer);
+  FCalcCache.erase(RecordId(FCurPos));
+  FEditBuffer.clear();
+  FEditCalcValid = false;
+  FModified = false;
+  SetState(dsBrowse);
+  if (!*alive) return;
+  UpdateWindows(TWindowMove::Follow);
+  DataEvent(deDataSetChange);
+  if (*alive) Fire(FAfterPost);
+}
+
+void TDataSet::Cancel() {
+  if (!InEditMode()) return;
+  auto alive = FAlive;
+  Fire(FBeforeCancel);
+  if (!*alive || !InEditMode()) return;
+  if (FState == dsInsert) {
+    const int pos = FCurPos;
+    InternalCancelInsert(pos);
+    const int n = InternalCount();
+    FCurPos = std::max(0, std::min(FCurPos, n - 1));
+    FBOF = FEOF = n == 0;
+    UpdateWindows(TWindowMove::Deleted, pos);
+  }
+  FReadPos = FCurPos;
+  FEditBuffer.clear();
+  FEditCalcValid = false;
+  FModified = false;
+  SetState(dsBrowse);
+  if (!*alive) return;
+  UpdateWindows(TWindowMove::Follow);
+  DataEvent(deDataSetChange);
+  if (*alive) Fire(FAfterCancel);
+}
+
+void TDataSet::Delete() {
+  CheckActive();
+  if (FState == dsInsert) {
+    Cancel();
+    return;
+  }
+  if (InternalCount() == 0) DatabaseError(SDataSetEmpty, this);
+  if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
+  auto alive = FAlive;
+  DataEvent(deCheckBrowseMode);
+  if (!*alive) return;
+  Fire(FBeforeDelete);
+  if (!*alive) return;
+  Fire(FBeforeScroll);
+  if (!*alive || !Active() || InternalCount() == 0) return;
+  const int pos = FCurPos;
+  FCalcCache.erase(RecordId(pos));
+  InternalDelete(pos);
+  const int n = InternalCount();
+  FCurPos = FReadPos = std::max(0, std::min(pos, n - 1));
+  FBOF = FEOF = n == 0;
+  FEditBuffer.clear();
+  FEditCalcValid = false;
+  FModified = false;
+  UpdateWindows(TWindowMove::Deleted, pos);
+  if (FState == dsEdit) {
+    SetState(dsBrowse);
+    if (!*alive) return;
+  }
+  DataEvent(deDataSetChange);
+  if (!*alive) return;
+  Fire(FAfterDelete);
+  if (*alive) Fire(FAfterScroll);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Searching
+// ---------------------------------------------------------------------------------------------
+
+std::vector<TDataSet::TSearchKey> TDataSet::MakeKeys(const std::string& KeyFields,
+                                                     const Variant& KeyValues) const {
+  std::vector<TField*> fields;
+  GetFieldList(fields, KeyFields);
+  std::vector<TSearchKey> keys;
+  keys.reserve(fields.size());
+  for (size_t i = 0; i < fields.size(); ++i) {
+    TSearchKey key;
+    key.Field = fields[i];
+    const Variant& v = KeyValues.IsArray()
+                           ? KeyValues.GetElement(KeyValues.LowBound() + static_cast<int>(i))
+                           : (fields.size() == 1 ? KeyValues : KeyValues.GetElement(static_cast<int>(i)));
+    key.IsNull = v.IsNull() || v.IsEmpty();
+    if (!key.IsNull) {
+      const TFieldType type = key.Field->DataType();
+      if (type == ftString || type == ftUnknown) {
+        key.Text = v.AsString();
+        key.Value = Variant(key.Text);
+      } else {
+        key.Value = key.Field->ConvertValue(v);  // raises EConvertError for foreign text
+        key.IsNull = key.Value.IsNull();
+      }
+    }
+    keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+bool TDataSet::MatchText(const std::string& Stored, const std::string& Search, TLocateOptions Options) {
+  const size_t len = Search.size();
+  if (Options.Contains(loPartialKey) ? Stored.size() < len : Stored.size() != len) return false;
+  if (!Options.Contains(loCaseInsensitive)) return std::memcmp(Stored.data(), Search.data(), len) == 0;
+  for (size_t i = 0; i < len; ++i) {
+    unsigned char a = static_cast<unsigned char>(Stored[i]), b = static_cast<unsigned char>(Search[i]);
+    if (a == b) continue;
+    if (a >= 'a' && a <= 'z') a = static_cast<unsigned char>(a - 32);
+    if (b >= 'a' && b <= 'z') b = static_cast<unsigned char>(b - 32);
+    if (a != b) return false;
+  }
+  return true;
+}
+
+bool TDataSet::MatchKey(int Pos, const TSearchKey& Key, TLocateOptions Options) const {
+  const Variant v = ValueAt(Pos, Key.Field);
+  if (Key.IsNull) return v.IsNull();
+  if (v.IsNull()) return false;
+  const TFieldType type = Key.Field->DataType();
+  if (type == ftString || type == ftUnknown) return MatchText(v.AsString(), Key.Text, Options);
+  try {
+    return v == Key.Value;
+  } catch (const EVariantError&) {
+    return false;
+  }
+}
+
+int TDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions Options) const {
+  const int n = InternalCount();
+  for (int pos = 0; pos < n; ++pos) {
+    bool all = true;
+    for (const TSearchKey& key : Keys)
+      if (!MatchKey(pos, key, Options)) {
+        all = false;
+        break;
+      }
+    if (all) return pos;
+  }
+  return -1;
+}
+
+bool TDataSet::Locate(const std::string& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+  CheckBrowseMode();
+  const int pos = FindRecord(MakeKeys(KeyFields, KeyValues), Options);
+  if (pos < 0) return false;
+  auto alive = FAlive;
+  Fire(FBeforeScroll);
+  if (!*alive || !Active() || pos >= InternalCount()) return false;
+  FCurPos = FReadPos = pos;
+  FBOF = FEOF = false;
+  UpdateWindows(TWindowMove::Center);
+  DataEvent(deDataSetChange);
+  if (*alive) Fire(FAfterScroll);
+  return true;
+}
+
+Variant TDataSet::Lookup(const std::string& KeyFields, const Variant& KeyValues,
+                         const std::string& ResultFields) {
+  if (!Active()) return Variant(Null);
+  const int pos = FindRecord(MakeKeys(KeyFields, KeyValues), TLocateOptions());
+  if (pos < 0) return Variant(Null);
+  std::vector<TField*> results;
+  GetFieldList(results, ResultFields);
+  if (results.size() == 1) return ValueAt(pos, results[0]);
+  Variant out = VarArrayCreate(0, static_cast<int>(results.size()) - 1);
+  for (size_t i = 0; i < results.size(); ++i) out.PutElement(static_cast<int>(i), ValueAt(pos, results[i]));
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fields and their values
+// ---------------------------------------------------------------------------------------------
+
+TField* TDataSet::FindField(const std::string& FieldName) const {
+  for (TField* f : FFields)
+    if (SameText(f->FFieldName, FieldName)) return f;
+  return nullptr;
+}
+
+TField* TDataSet::FieldByName(const std::string& FieldName) const {
+  TField* f = FindField(FieldName);
+  if (!f) DatabaseErrorFmt(SFieldNotFound, {FieldName}, const_cast<TDataSet*>(this));
+  return f;
+}
+
+TField* TDataSet::Fields(int Index) const {
+  if (Index < 0 || Index >= FieldCount())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FFields[static_cast<size_t>(Index)];
+}
+
+void TDataSet::GetFieldList(std::vector<TField*>& List, const std::string& FieldNames) const {
+  for (const std::string& name : SplitFieldNames(FieldNames)) List.push_back(FieldByName(name));
+}
+
+bool TDataSet::IsLinkedTo(TDataSource* Source) const {
+  for (int depth = 0; Source && depth < 64; ++depth) {
+    TDataSet* ds = Source->DataSet();
+    if (!ds) return false;
+    if (ds == this) return true;
+    Source = ds->DataSource();
+  }
+  return false;
+}
+
+void TDataSet::AddField(TField* Field) {
+  CheckInactive();
+  if (!Field->FFieldName.empty() && FindField(Field->FFieldName))
+    DatabaseErrorFmt(SDuplicateFieldName, {Field->FFieldName}, this);
+  if (Field->FFieldKind == fkData || Field->FFieldKind == fkInternalCalc) {
+    Field->FFieldNo = InternalAddColumn(Field);
+    FColumnCount = std::max(FColumnCount, Field->FFieldNo + 1);
+  } else if (Field->FFieldKind == fkCalculated) {
+    Field->FCalcIndex = FCalcCount++;
+  }
+  FFields.push_back(Field);
+  Field->FDataSet = this;
+  FCalcCache.clear();
+}
+
+void TDataSet::RemoveField(TField* Field) {
+  FFields.erase(std::remove(FFields.begin(), FFields.end(), Field), FFields.end());
+  Field->FDataSet = nullptr;
+  Field->FFieldNo = -1;
+  Field->FCalcIndex = -1;
+  FCalcCount = 0;
+  for (TField* f : FFields)
+    if (f->FFieldKind == fkCalculated) f->FCalcIndex = FCalcCount++;
+  FCalcCache.clear();
+  FEditCalcValid = false;
+  if (Active() && !ComponentState().Contains(csDestroying)) DataEvent(deLayoutChange);
+}
+
+Variant TDataSet::ValueAt(int Pos, const TField* Field) const {
+  const int saved = FReadPos;
+  TFinally restore{[&] { FReadPos = saved; }};
+  FReadPos = Pos;
+  return GetFieldValue(Field);
+}
+
+Variant TDataSet::GetFieldValue(const TField* Field) const {
+  if (Field == FValidatingField) return FValidatingValue;
+  if (!Active()) return Variant(Null);
+  const TFieldKind kind = Field->FFieldKind;
+  if (FState == dsCalcFields) {
+    // Inside OnCalcFields: the record being calculated.
+    if (kind == fkCalculated) return (*FCalcTarget)[static_cast<size_t>(Field->FCalcIndex)];
+    if (kind == fkLookup) return LookupValue(Field);
+    return FCalcPos < 0 ? FEditBuffer[static_cast<size_t>(Field->FFieldNo)]
+                        : GetRecordValue(FCalcPos, Field->FFieldNo);
+  }
+  const int pos = FReadPos;
+  if (pos < 0 || pos >= InternalCount()) return Variant(Null);
+  const bool buffer = InEditMode() && pos == FCurPos;
+  switch (kind) {
+    case fkData:
+    case fkInternalCalc:
+      return buffer ? FEditBuffer[static_cast<size_t>(Field->FFieldNo)]
+                    : GetRecordValue(pos, Field->FFieldNo);
+    case fkLookup: return LookupValue(Field);
+    case fkCalculated:
+      if (buffer) {
+        if (!FEditCalcValid) {
+          std::vector<Variant> calc;
+          CalculateFields(-1, calc);
+          FEditCalc = std::move(calc);
+          FEditCalcValid = true;
+        }
+        return FEditCalc[static_cast<size_t>(Field->FCalcIndex)];
+      }
+      return CalcValueAt(pos, Field->FCalcIndex);
+  }
+  return Variant(Null);
+}
+
+void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
+  CheckActive();
+  const TFieldKind kind = Field->FFieldKind;
+  if (FState == dsCalcFields) {
+    if (kind == fkCalculated) {
+      (*FCalcTarget)[static_cast<size_t>(Field->FCalcIndex)] = Value;
+      return;
+    }
+    if (kind == fkInternalCalc) {
+      // Stored with the record: only a record being posted takes a new value.
+      if (FCalcPos < 0) FEditBuffer[static_cast<size_t>(Field->FFieldNo)] = Value;
+      return;
+    }
+    DatabaseError(SNotEditing, this);
+  }
+  if (!InEditMode()) DatabaseError(SNotEditing, this);
+  if (Field->FReadOnly) DatabaseErrorFmt(SFieldReadOnly, {Field->DisplayName()});
+  if (kind == fkLookup) {
+    // A lookup field is written through its key fields: the key of the lookup record whose
+    // result field holds the value.
+    std::vector<TField*> keys;
+    GetFieldList(keys, Field->FKeyFields);
+    TDataSet* lookup = Field->FLookupDataSet;
+    if (!lookup || keys.empty()) DatabaseErrorFmt(SLookupInfoError, {Field->DisplayName()});
+    Variant keyValues(Null);
+    if (!Value.IsNull()) {
+      keyValues = lookup->Lookup(Field->FLookupResultField, Value, Field->FLookupKeyFields);
+      if (keyValues.IsNull()) DatabaseErrorFmt(SLookupValueNotFound, {VarToStr(Value), Field->DisplayName()});
+    }
+    for (size_t i = 0; i < keys.size(); ++i)
+      keys[i]->SetValue(keyValues.IsArray() ? keyValues.GetElement(static_cast<int>(i)) : keyValues);
+    return;
+  }
+  auto alive = FAlive;
+  if (Field->FOnValidate) {
+    FValidatingField = Field;
+    FValidatingValue = Value;
+    TFinally done{[&] {
+      if (!*alive) return;
+      FValidatingField = nullptr;
+      FValidatingValue = Variant();
+    }};
+    Field->FOnValidate(Field);  // raising rejects the value
+  }
+  if (!*alive || !InEditMode()) return;
+  if (kind == fkCalculated) {
+    if (!FEditCalcValid) {
+      std::vector<Variant> calc;
+      CalculateFields(-1, calc);
+      FEditCalc = std::move(calc);
+      FEditCalcValid = true;
+    }
+    FEditCalc[static_cast<size_t>(Field->FCalcIndex)] = Value;
+  } else {
+    FEditBuffer[static_cast<size_t>(Field->FFieldNo)] = Value;
+    FModified = true;
+    FEditCalcValid = false;
+  }
+  if (Field->FOnChange) {
+    Field->FOnChange(Field);
+    if (!*alive) return;
+  }
+  DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Calculated and lookup values
+// ---------------------------------------------------------------------------------------------
+
+void TDataSet::CalculateFields(int Pos, std::vector<Variant>& Calc) const {
+  Calc.assign(static_cast<size_t>(FCalcCount), Variant(Null));
+  if (!FOnCalcFields) return;
+  // The data set is never const at heart: OnCalcFields gets it in dsCalcFields state.
+  TDataSet* self = const_cast<TDataSet*>(this);
+  const TDataSetState savedState = FState;
+  const int savedPos = FCalcPos;
+  std::vector<Variant>* savedTarget = FCalcTarget;
+  auto alive = FAlive;
+  TFinally restore{[&] {
+    if (!*alive) return;
+    self->FState = savedState;
+    FCalcPos = savedPos;
+    FCalcTarget = savedTarget;
+  }};
+  self->FState = dsCalcFields;
+  FCalcPos = Pos;
+  FCalcTarget = &Calc;
+  FOnCalcFields(self);
+}
+
+void TDataSet::SetOnCalcFields(TDataSetNotifyEvent Value) {
+  FOnCalcFields = std::move(Value);
+  FCalcCache.clear();
+  FEditCalcValid = false;
+}
+
+Variant TDataSet::CalcValueAt(int Pos, int CalcIndex) const {
+  const std::uint32_t id = RecordId(Pos);
+  auto it = FCalcCache.find(id);
+  if (it == FCalcCache.end()) {
+    std::vector<Variant> calc;
+    CalculateFields(Pos, calc);
+    if (FCalcCache.size() >= 4096) FCalcCache.clear();  // a window's worth is what matters
+    it = FCalcCache.emplace(id, std::move(calc)).first;
+  }
+  return it->second[static_cast<size_t>(CalcIndex)];
+}
+
+Variant TDataSet::LookupValue(const TField* Field) const {
+  TDataSet* lookup = Field->FLookupDataSet;
+  if (!lookup || !lookup->Active() || Field->FKeyFields.empty() || Field->FLookupKeyFields.empty() ||
+      Field->FLookupResultField.empty())
+    return Variant(Null);
+  std::vector<TField*> keys;
+  GetFieldList(keys, Field->FKeyFields);
+  Variant keyValues = keys.size() == 1 ? Variant() : VarArrayCreate(0, static_cast<int>(keys.size()) - 1);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    Variant v = GetFieldValue(keys[i]);
+    if (v.IsNull()) return Variant(Null);
+    if (keys.size() == 1)
+      keyValues = std::move(v);
+    else
+      keyValues.PutElement(static_cast<int>(i), v);
+  }
+  Variant result = lookup->Lookup(Field->FLookupKeyFields, keyValues, Field->FLookupResultField);
+  if (result.IsNull() || result.IsArray()) return result;
+  try {
+    return Field->ConvertValue(result);
+  } catch (const Exception&) {
+    return result;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Notification, controls, windows
+// ---------------------------------------------------------------------------------------------
+
+void TDataSet::SetState(TDataSetState Value) {
+  if (FState == Value) return;
+  FState = Value;
+  DataEvent(deUpdateState);
+}
+
+void TDataSet::DataEvent(TDataEvent Event, std::intptr_t Info) {
+  FReadPos = FCurPos;
+  if (FDisableCount > 0) {
+    if (Event == deLayoutChange) FLayoutWhileDisabled = true;
+    if (Event == deFieldChange || Event == deRecordChange || Event == deDataSetChange ||
+        Event == deDataSetScroll)
+      FEventWhileDisabled = true;
+    return;
+  }
+  // A source (or a link behind it) may detach, free this data set or free other sources
+  // while it is told: iterate over a copy and check before each call.
+  auto alive = FAlive;
+  const std::vector<TDataSource*> sources(FDataSources);
+  for (TDataSource* source : sources) {
+    if (!*alive) return;
+    if (std::find(FDataSources.begin(), FDataSources.end(), source) == FDataSources.end()) continue;
+    source->DataEvent(Event, Info);
+  }
+}
+
+void TDataSet::DisableControls() {
+  if (FDisableCount++ == 0) {
+    FDisableState = FState;
+    FEventWhileDisabled = FLayoutWhileDisabled = false;
+  }
+}
+
+void TDataSet::EnableControls() {
+  if (FDisableCount == 0 || --FDisableCount > 0) return;
+  auto alive = FAlive;
+  DataEvent(deUpdateState);  // the sources catch up with any change of state
+  if (!*alive || FDisableCount > 0) return;
+  if (Active() && FDisableState != dsInactive && (FEventWhileDisabled || FLayoutWhileDisabled))
+    DataEvent(FLayoutWhileDisabled ? deLayoutChange : deDataSetChange);
+}
+
+void TDataSet::UpdateWindows(TWindowMove Move, int Pos) {
+  for (TDataSource* source : FDataSources)
+    for (TDataLink* link : source->FDataLinks)
+      if (link->FActive) link->AdjustWindow(Move, Pos);
+}
+
+void TDataSet::AddDataSource(TDataSource* Source) {
+  FDataSources.push_back(Source);
+  Source->FDataSet = this;
+}
+
+void TDataSet::RemoveDataSource(TDataSource* Source) {
+  FDataSources.erase(std::remove(FDataSources.begin(), FDataSources.end(), Source), FDataSources.end());
+  Source->FDataSet = nullptr;
+}
+
+}  // namespace vcl
