@@ -24,7 +24,14 @@ TDataSet* TDataLink::DataSet() const {
 void TDataLink::SetDataSource(TDataSource* Value) {
   if (Value == FDataSource) return;
   if (FDataSourceFixed) DatabaseError(SDataSourceFixed, FDataSource);
-  if (FDataSource) FDataSource->RemoveDataLink(this);
+  // Leaving one source and joining another are two changes, as on the framework: a link
+  // moved between two active sources goes inactive and active again, so its owner rebinds.
+  if (FDataSource) {
+    auto alive = FAlive;
+    FDataSource->RemoveDataLink(this);
+    UpdateState();
+    if (!*alive) return;
+  }
   if (Value) Value->AddDataLink(this);
   UpdateState();
 }

@@ -1,4 +1,6 @@
 #include "platform/vcl/application.h"
+#include "platform/vcl/clipboard.h"
+#include "platform/vcl/dialogs.h"
 
 #include "platform/win/window_system.h"
 
@@ -153,6 +155,8 @@ void ResetPlatform() {
   NewStyleControls = true;
   SysLocale = TSysLocale{};
   LeadBytes.Clear();
+  Clipboard()->Clear();
+  DialogService()->Reset();
 }
 
 }  // namespace vcl

@@ -67,7 +67,7 @@ void TControl::StoreBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
-  if (FParent) FParent->Invalidate();
+  Invalidate();  // the old place
   StoreBounds(ALeft, ATop, AWidth, AHeight);
   Invalidate();
   Resize();
@@ -220,12 +220,16 @@ void TControl::SetText(const std::string& Value) {
 
 // ---- painting -------------------------------------------------------------------------------
 
+// A control without a window invalidates its bounds on its parent's window.
 void TControl::Invalidate() {
-  if (FParent) FParent->Invalidate();
+  if (!FParent || !FParent->HandleAllocated()) return;
+  TRect r = BoundsRect();
+  InvalidateRect(FParent->Handle(), &r, !FControlStyle.Contains(csOpaque));
 }
 
 void TControl::Repaint() {
-  if (FParent) FParent->Repaint();
+  Invalidate();
+  if (FParent) FParent->Update();
 }
 
 // ---- messages -------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "platform/vcl/application.h"
 #include "platform/vcl/form.h"
+#include "platform/vcl/window_painting.h"
 #include "platform/win/window_system.h"
 
 // Sections: construction | children | the window | bounds and painting | focus and tab order
@@ -28,7 +29,9 @@ TWinControl* FindControl(HWND Handle) {
 
 // ---- construction ---------------------------------------------------------------------------
 
-TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
+  InstallWindowPainting();
+}
 
 TWinControl::~TWinControl() {
   Destroying();
@@ -332,7 +335,9 @@ void TWinControl::PaintWindow(HDC) {}
 
 void TWinControl::PaintHandler(TMessage& Message) {
   if (Message.WParam != 0) {
-    PaintWindow(reinterpret_cast<HDC>(Message.WParam));
+    HDC dc = reinterpret_cast<HDC>(Message.WParam);
+    PaintWindow(dc);
+    PaintControls(dc);
     return;
   }
   PAINTSTRUCT ps;
@@ -344,14 +349,35 @@ void TWinControl::PaintHandler(TMessage& Message) {
     ~End() { EndPaint(Wnd, PS); }
   } end{h, ps};
   PaintWindow(dc);
+  PaintControls(dc);
+}
+
+void TWinControl::PaintControls(HDC DC) {
+  if (!DC || !DC->Surface) return;
+  // Back to front: each child's context has its (0, 0) at the child's corner and stops at its
+  // bounds and at the parent's clip.
+  for (TControl* c : std::vector<TControl*>(FControls)) {
+    if (dynamic_cast<TWinControl*>(c) || !c->Visible() || c->Width() <= 0 || c->Height() <= 0) continue;
+    TRect clip = DC->Clip;
+    OffsetRect(clip, -c->Left(), -c->Top());
+    IntersectRect(clip, clip, TRect{0, 0, c->Width(), c->Height()});
+    if (clip.IsEmpty()) continue;
+    HDC child = CreateSurfaceDC(DC->Surface, TPoint{DC->Origin.X + c->Left(), DC->Origin.Y + c->Top()}, clip);
+    struct Delete {
+      HDC Context;
+      ~Delete() { DeleteDC(Context); }
+    } del{child};
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(child), 0);
+  }
 }
 
 void TWinControl::WMPaint(TMessage& Message) {
   PaintHandler(Message);
 }
 
-// The drawing layer fills the background with Color here.
+// Fills the client area with Color.
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
+  if (HDC dc = reinterpret_cast<HDC>(Message.WParam)) FillRect(dc, ClientRect(), FColor);
   Message.Result = 1;
 }
 

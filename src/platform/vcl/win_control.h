@@ -98,8 +98,13 @@ class TWinControl : public TControl {
   // windows do); TCustomControl descendants focus themselves in MouseDown instead.
   virtual bool FocusOnClick();
 
-  // Painting: WM_PAINT calls PaintWindow with the window's device context.
+  // Painting: WM_PAINT calls PaintWindow with the window's device context (after
+  // WM_ERASEBKGND filled the client area with Color when the window was invalidated with
+  // erase), then PaintControls.
   virtual void PaintWindow(HDC DC);
+  // Paints the visible non-windowed children back to front (WM_PAINT with a context on each
+  // one's bounds), after the control's own painting.
+  void PaintControls(HDC DC);
   void PaintHandler(TMessage& Message);
 
   // Dynamic methods.

@@ -10,11 +10,10 @@
 #include "platform/base/set.h"
 #include "platform/base/sysutils.h"
 
-// The drawing layer defines the device context; the window system only passes handles on.
-struct TDeviceContext;
-
 namespace vcl {
 
+// The drawing layer defines the device context; the window system only passes handles on.
+struct TDeviceContext;
 using HDC = TDeviceContext*;
 
 // ---------------------------------------------------------------------------------------------

@@ -85,6 +85,7 @@ struct State {
   std::deque<Queued> Posted;
   std::deque<Queued> Input;
   bool QuitPending = false;
+  int QuitCode = 0;  // the exit code the pending WM_QUIT carries in its wParam
   bool QuitReceived = false;
   std::vector<Timer> Timers;
   std::uint64_t TimerSeq = 0;
@@ -129,6 +130,22 @@ Window* Find(HWND Wnd) {
 std::vector<HWND>& SiblingList(Window& W) {
   if (W.Child) return Find(W.Parent)->Children;
   return S().TopLevel;
+}
+
+bool Topmost(HWND Wnd) {
+  Window* w = Find(Wnd);
+  return w && !w->Child && (w->ExStyle & WS_EX_TOPMOST);
+}
+
+// Puts W in front of its siblings; a top-level window that is not topmost stays behind the
+// topmost ones.
+void PlaceOnTop(Window& W) {
+  auto& list = SiblingList(W);
+  std::erase(list, W.Handle);
+  auto at = list.begin();
+  if (!W.Child && !(W.ExStyle & WS_EX_TOPMOST))
+    at = std::find_if(list.begin(), list.end(), [](HWND h) { return !Topmost(h); });
+  list.insert(at, W.Handle);
 }
 
 // ---- geometry -------------------------------------------------------------------------------
@@ -641,11 +658,13 @@ HWND CreateWindowEx(DWORD ExStyle, const std::string& ClassName, const std::stri
   w->Text = WindowName;
   w->Rect = Bounds(X, Y, std::max(0, Width), std::max(0, Height));
   w->Proc = std::move(WndProc);
+  Window& made = *w;
   if (child)
-    Find(Parent)->Children.insert(Find(Parent)->Children.begin(), h);
+    Find(Parent)->Children.push_back(h);
   else
-    S().TopLevel.insert(S().TopLevel.begin(), h);
+    S().TopLevel.push_back(h);
   S().Windows.emplace(Id(h), std::move(w));
+  PlaceOnTop(made);
   SendMessage(h, WM_CREATE, 0, 0);
   if (IsWindow(h) && (Style & WS_VISIBLE)) {
     InvalidateRect(h, nullptr, true);
@@ -866,8 +885,11 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int CX, int CY, UINT
   if (!(Flags & SWP_NOZORDER)) {
     auto& list = SiblingList(*w);
     std::erase(list, Wnd);
+    if (!w->Child && InsertAfter == HWND_TOPMOST) w->ExStyle |= WS_EX_TOPMOST;
+    if (!w->Child && InsertAfter == HWND_NOTOPMOST) w->ExStyle &= ~WS_EX_TOPMOST;
     if (InsertAfter == HWND_TOP || InsertAfter == HWND_TOPMOST || InsertAfter == HWND_NOTOPMOST) {
-      list.insert(list.begin(), Wnd);
+      list.push_back(Wnd);
+      PlaceOnTop(*w);
     } else if (InsertAfter == HWND_BOTTOM) {
       list.push_back(Wnd);
     } else {
@@ -981,8 +1003,8 @@ bool PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void PostQuitMessage(int ExitCode) {
-  (void)ExitCode;
   S().QuitPending = true;
+  S().QuitCode = ExitCode;
 }
 
 bool PeekMessage(MSG& Msg, HWND Wnd, UINT Min, UINT Max, UINT Remove) {
@@ -991,7 +1013,7 @@ bool PeekMessage(MSG& Msg, HWND Wnd, UINT Min, UINT Max, UINT Remove) {
   if (TakeFrom(S().Input, Msg, Wnd, Min, Max, Remove)) return true;
   if (S().QuitPending) {
     if (Remove & PM_REMOVE) S().QuitPending = false;
-    Msg = MSG{nullptr, WM_QUIT, 0, 0, S().Now, S().Cursor};
+    Msg = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(S().QuitCode), 0, S().Now, S().Cursor};
     return true;
   }
   if (InRange(WM_PAINT, Min, Max)) {
@@ -1229,9 +1251,7 @@ void ActivateWindow(HWND Top, WPARAM How) {
   S().Active = Top;
   if (old) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(Top));
   if (S().Active != Top || !IsWindow(Top)) return;
-  auto& list = S().TopLevel;
-  std::erase(list, Top);
-  list.insert(list.begin(), Top);
+  PlaceOnTop(*Find(Top));
   SendMessage(Top, WM_ACTIVATE, How, reinterpret_cast<LPARAM>(old));
   if (S().Active == Top && IsWindow(Top) && !Within(Top, S().Focus)) SetFocus(Top);
 }
@@ -1516,7 +1536,8 @@ bool EndPaint(HWND Wnd, const PAINTSTRUCT& PS) {
 }
 
 HDC GetDC(HWND Wnd) {
-  return S().AcquireDC && IsWindow(Wnd) ? S().AcquireDC(Wnd) : nullptr;
+  // GetDC(0) is the screen's context, which the drawing layer gives out for measuring.
+  return S().AcquireDC && (!Wnd || IsWindow(Wnd)) ? S().AcquireDC(Wnd) : nullptr;
 }
 
 int ReleaseDC(HWND Wnd, HDC DC) {

@@ -60,6 +60,8 @@ bool GetWindowRect(HWND Wnd, TRect& R);  // screen coordinates
 bool GetClientRect(HWND Wnd, TRect& R);  // (0, 0, client width, client height)
 bool ClientToScreen(HWND Wnd, TPoint& P);
 bool ScreenToClient(HWND Wnd, TPoint& P);
+// HWND_TOPMOST / HWND_NOTOPMOST also set / clear WS_EX_TOPMOST: a top-level window that is
+// not topmost always stays behind the topmost ones.
 bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int CX, int CY, UINT Flags);
 bool MoveWindow(HWND Wnd, int X, int Y, int Width, int Height, bool Repaint);
 bool ShowWindow(HWND Wnd, int CmdShow);    // returns whether it was visible before
@@ -177,9 +179,10 @@ bool GetUpdateRect(HWND Wnd, TRect* R, bool Erase);  // true when something is i
 bool UpdateWindow(HWND Wnd);                         // sends WM_PAINT at once when something is invalid
 HDC BeginPaint(HWND Wnd, PAINTSTRUCT& PS);           // sends WM_ERASEBKGND when asked, validates
 bool EndPaint(HWND Wnd, const PAINTSTRUCT& PS);
-HDC GetDC(HWND Wnd);
+HDC GetDC(HWND Wnd);  // nullptr: the screen's context (for measuring)
 int ReleaseDC(HWND Wnd, HDC DC);
-// The drawing layer supplies device contexts for windows; until it does, they are nullptr.
+// The drawing layer supplies device contexts for windows (Acquire gets nullptr for the
+// screen's context); until it does, they are nullptr.
 void SetDeviceContextProvider(std::function<HDC(HWND)> Acquire, std::function<void(HWND, HDC)> Release);
 int PaintCount(HWND Wnd);  // WM_PAINT messages the window has received
 

@@ -60,6 +60,20 @@ TEST_F(DataLinkTest, ActivationFollowsTheSource) {
   EXPECT_EQ(log, (Log{"Active", "Active", "Active", "Active"}));
 }
 
+TEST_F(DataLinkTest, MovingBetweenTwoActiveSourcesGoesInactiveAndActiveAgain) {
+  auto other = new TDataSource(owner.get());
+  other->SetDataSet(MakeTable(owner.get(), 3, "Other"));
+  TRecLink link(&log);
+  link.SetDataSource(source);
+  log.clear();
+  // The owner of the link hears the change of data set as a deactivation and an activation,
+  // so it rebinds its fields to the new data set.
+  link.SetDataSource(other);
+  EXPECT_EQ(log, (Log{"Active", "Active"}));
+  EXPECT_TRUE(link.Active());
+  EXPECT_EQ(link.DataSet(), other->DataSet());
+}
+
 TEST_F(DataLinkTest, FixedSourceCanNotChange) {
   TRecLink link(&log);
   link.SetDataSource(source);
