@@ -1,2 +1,6 @@
 // The ktlookup package: data-aware lookup controls. Include this header to get all of them.
 #pragma once
+
+#include "lookup/core/db_lookup_control.h"
+#include "lookup/core/lookup_helpers.h"
+#include "lookup/search/search_edit.h"
