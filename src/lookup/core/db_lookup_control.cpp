@@ -488,18 +488,23 @@ bool TKtDBLookupControl::ProcessSearchKey(char Key) {
         candidate += Key;
       }
     }
+    // The choice fires OnClick, whose handler may free this control.
+    auto alive = FAlive;
     try {
       TDataSet* dataSet = FListLink->DataSet();
       if (candidate.empty()) {
         dataSet->First();
         SelectKeyValue(Null);
+        if (!*alive) return true;
         result = true;
       } else if (dataSet->Locate(FListField->FieldName(), Variant(candidate), {loCaseInsensitive, loPartialKey})) {
         SelectKeyValue(FKeyField->Value());
+        if (!*alive) return true;
         if (StartsWithText(candidate, FListField->EditText())) FSearchText = candidate;
         result = true;
       }
     } catch (...) {
+      if (!*alive) return false;
       FSearchText = candidate;
       result = false;
     }

@@ -244,6 +244,36 @@ TEST_F(LookupControlTest, AChoiceIsWrittenToTheFieldAndComesBackAsTheKey) {
   EXPECT_TRUE(VarIsNull(c->KeyValue()));
 }
 
+TEST_F(LookupControlTest, WhileTheMouseTracksAChoiceOnlySetsTheKey) {
+  TTestLookup* c = MakeBound();
+  c->Tracking = true;
+  c->SelectKeyValue(5);
+  EXPECT_EQ(c->KeyValue().AsInteger(), 5);
+  EXPECT_EQ(Orders->FieldByName("CustNo")->AsInteger(), 2);  // written when tracking ends
+  EXPECT_EQ(Orders->State(), dsBrowse);
+  EXPECT_EQ(Log.Take(), "KeyValueChanged Click");
+}
+
+TEST_F(LookupControlTest, AFixedDataSourceWinsOverAStreamedOne) {
+  TTestLookup* c = MakeLookup();
+  c->SetDataSource(OrderSource);
+  c->DataLink()->SetDataSourceFixed(true);
+  c->BeginLoading();
+  EXPECT_NO_THROW(c->SetDataSource(CustSource));
+  c->EndLoading();
+  EXPECT_EQ(c->DataSource(), OrderSource);
+  EXPECT_THROW(c->SetDataSource(CustSource), EDatabaseError);  // outside loading the link refuses
+  EXPECT_THROW(c->SetListSource(CustSource), EDatabaseError);
+  EXPECT_THROW(c->SetKeyField("CustNo"), EDatabaseError);
+}
+
+TEST_F(LookupControlTest, AClickHandlerMayFreeTheControlDuringASearch) {
+  TTestLookup* c = MakeBound();
+  c->SetOnClick([c](TObject*) { delete c; });
+  EXPECT_TRUE(c->ProcessSearchKey('j'));  // c is gone now
+  EXPECT_EQ(Orders->FieldByName("CustNo")->AsInteger(), 4);
+}
+
 TEST_F(LookupControlTest, AnUnboundControlKeepsTheKeyItself) {
   TTestLookup* c = MakeLookup();
   c->SetListSource(CustSource);

@@ -16,6 +16,7 @@ class TTestLookup : public ktlookup::TKtDBLookupControl {
   TTestLookup(vcl::TComponent* AOwner, TRecorder& Log) : ktlookup::TKtDBLookupControl(AOwner), FLog(Log) {}
 
   using ktlookup::TKtDBLookupControl::CanModify;
+  ktlookup::TKtDataLink* DataLink() const { return FDataLink; }
   using ktlookup::TKtDBLookupControl::FDataField;
   using ktlookup::TKtDBLookupControl::FEntryKeyValue;
   using ktlookup::TKtDBLookupControl::FHasFocus;
@@ -40,6 +41,8 @@ class TTestLookup : public ktlookup::TKtDBLookupControl {
 
   // What the descendants would do on a key change: show the key's row.
   bool LocateOnKeyChange = false;
+  // Stands for a list whose selection follows the held mouse button.
+  bool Tracking = false;
 
  protected:
   void KeyValueChanged() override {
@@ -47,6 +50,7 @@ class TTestLookup : public ktlookup::TKtDBLookupControl {
     if (LocateOnKeyChange) LocateKey();
   }
   void ListLinkDataChanged() override { FLog.Add("ListLinkDataChanged"); }
+  bool IsTrackingSelection() const override { return Tracking; }
   void ListLinkStateChanged() override { FLog.Add("ListLinkStateChanged"); }
   void UpdateDisplay() override { FLog.Add("UpdateDisplay"); }
   void Click() override {
