@@ -217,9 +217,10 @@ void TKtDBLookupControl::UpdateDataFields() {
         FMasterField = FDataField;
     }
   } catch (...) {
-    // Without a data field there is no lookup definition to show: the list counts as not
-    // active until the data side is bound again, which then takes the lookup definition anew.
-    if (FLookupMode && !FDataField) {
+    // Without a bound data side (no data field, or a lookup field whose key fields are
+    // missing) there is no lookup definition to show: the list counts as not active until the
+    // data side is bound again, which then takes the lookup definition anew.
+    if (FLookupMode) {
       FLookupDefinition = {};
       UpdateListFields();
     }
@@ -258,9 +259,9 @@ void TKtDBLookupControl::UpdateListFields() {
   FListField = nullptr;
   FListFields.clear();
   if (!FListLink->Active() || FKeyFieldName.empty()) return;
-  // In lookup mode the display field comes from the lookup field: without it (the data side
-  // failed to bind) the list stays inactive.
-  if (FLookupMode && !FDataField) return;
+  // In lookup mode the display field comes from the lookup field: while the data side is not
+  // bound (it failed to bind) the list stays inactive.
+  if (FLookupMode && !FMasterField) return;
   CheckNotCircular();
   TDataSet* dataSet = FListLink->DataSet();
   FKeyField = GetFieldProperty(dataSet, this, FKeyFieldName);
@@ -403,14 +404,19 @@ void TKtDBLookupControl::SetListValue(const Variant& Value) {
 }
 
 void TKtDBLookupControl::SelectKeyValue(const Variant& Value) {
+  // Handlers of the edited dataset and its source run while the field is written: this may
+  // be deleted by them.
+  auto alive = FAlive;
   if (!FMasterField || IsTrackingSelection()) {
     SetKeyValue(Value);
   } else if (FDataLink->Edit()) {
+    if (!*alive) return;
     if (Value.IsNull() && EmptyItemVisible() && !FEmptyValue.empty())
       FMasterField->SetValue(FEmptyValue);
     else
       FMasterField->SetValue(Value);
   }
+  if (!*alive) return;
   Repaint();
   Click();
 }
@@ -468,8 +474,14 @@ bool TKtDBLookupControl::ProcessSearchKey(char Key) {
   bool result = false;
   const unsigned char code = static_cast<unsigned char>(Key);
   if (code == 8 && !FSearchText.empty()) FSearchText.pop_back();
-  if (FListField && (FListField->FieldKind() == fkData || FListField->FieldKind() == fkInternalCalc) &&
-      CanModify()) {
+  // CanModify puts the edited dataset into edit state and the choice fires OnClick: handlers
+  // of either may delete this control.
+  auto alive = FAlive;
+  const bool searchable = FListField &&
+                          (FListField->FieldKind() == fkData || FListField->FieldKind() == fkInternalCalc) &&
+                          CanModify();
+  if (!*alive) return false;
+  if (searchable) {
     std::string candidate = FSearchText;
     if (code >= 32) {
       if (SysLocale.FarEast && LeadBytes.Contains(code)) {
@@ -488,8 +500,6 @@ bool TKtDBLookupControl::ProcessSearchKey(char Key) {
         candidate += Key;
       }
     }
-    // The choice fires OnClick, whose handler may free this control.
-    auto alive = FAlive;
     try {
       TDataSet* dataSet = FListLink->DataSet();
       if (candidate.empty()) {

@@ -52,6 +52,7 @@ void TDataLink::UpdateState() {
       // A new window starts at the current record and fills as far as the data allows.
       FFirst = FBufferCount > 0 ? DataSet()->FCurPos : 0;
       AdjustWindow(TWindowMove::Follow, 0);
+      FLastShift = 0;
     }
     ActiveChanged();
     if (!*alive) return;
@@ -75,9 +76,22 @@ void TDataLink::DataEvent(TDataEvent Event, std::intptr_t Info) {
     case deRecordChange:
       if (!FUpdating) RecordChanged(reinterpret_cast<TField*>(Info));
       break;
-    case deDataSetChange: DataSetChanged(); break;
-    case deDataSetScroll: DataSetScrolled(FLastShift); break;
-    case deLayoutChange: LayoutChanged(); break;
+    case deDataSetChange:
+      FLastShift = 0;  // the link re-reads its whole window
+      DataSetChanged();
+      break;
+    case deDataSetScroll: {
+      // The shift since the link last heard of its window: a link that moved the cursor
+      // inside an earlier notification of this scroll has already told the others part of it.
+      const int shift = FLastShift;
+      FLastShift = 0;
+      DataSetScrolled(shift);
+      break;
+    }
+    case deLayoutChange:
+      FLastShift = 0;
+      LayoutChanged();
+      break;
     case deUpdateRecord: UpdateRecord(); break;
     case deCheckBrowseMode: CheckBrowseMode(); break;
     case deFocusControl: FocusControl(*reinterpret_cast<TField**>(Info)); break;
@@ -86,7 +100,11 @@ void TDataLink::DataEvent(TDataEvent Event, std::intptr_t Info) {
 }
 
 bool TDataLink::Edit() {
-  if (!FReadOnly && FDataSource) FDataSource->Edit();
+  if (!FReadOnly && FDataSource) {
+    auto alive = FAlive;
+    FDataSource->Edit();  // the data set's handlers may delete this link
+    if (!*alive) return false;
+  }
   return FEditing;
 }
 
@@ -133,14 +151,18 @@ void TDataLink::AdjustWindow(TWindowMove Move, int Pos) {
     if (cur > FFirst + bc - 1) FFirst = cur - bc + 1;
     FFirst = std::max(0, std::min(FFirst, n - bc));
   }
-  FLastShift = FFirst - old;
+  // Scrolls add up until the link hears of them; a jump is told as a change, never as a
+  // scroll distance.
+  FLastShift = Move == TWindowMove::Follow ? FLastShift + FFirst - old : 0;
 }
 
 void TDataLink::SetBufferCount(int Value) {
   Value = std::max(0, Value);
   if (Value == FBufferCount) return;
   FBufferCount = Value;
-  if (FActive) AdjustWindow(TWindowMove::Follow, 0);
+  if (!FActive) return;
+  AdjustWindow(TWindowMove::Follow, 0);
+  FLastShift = 0;  // a new window is read whole by its owner
 }
 
 int TDataLink::RecordCount() const {
@@ -218,8 +240,10 @@ bool TFieldDataLink::CanModify() const {
 }
 
 bool TFieldDataLink::Edit() {
-  if (CanModify()) TDataLink::Edit();
-  return FFieldEditing;
+  if (!CanModify()) return FFieldEditing;
+  auto alive = FAlive;
+  TDataLink::Edit();  // the data set's handlers may delete this link
+  return *alive && FFieldEditing;
 }
 
 void TFieldDataLink::SetFieldEditing(bool Value) {

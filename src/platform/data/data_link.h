@@ -92,7 +92,7 @@ class TDataLink : public TPersistent {
   bool FUpdating = false;  // inside UpdateRecord
   int FBufferCount = 1;
   int FFirst = 0;      // position of the window's first record
-  int FLastShift = 0;  // how far the last adjustment moved the window
+  int FLastShift = 0;  // how far the window moved since the link last heard of it
 };
 
 class TFieldDataLink : public TDataLink {

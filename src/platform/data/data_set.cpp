@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "platform/data/data_link.h"
 #include "platform/data/data_source.h"
@@ -83,6 +84,9 @@ void TDataSet::Open() {
   FBOF = true;
   FEOF = InternalCount() == 0;
   FModified = false;
+  // Links still active here were not told of a Close while controls were disabled: their
+  // windows follow the cursor to the first record.
+  UpdateWindows(TWindowMove::PinFirst);
   SetState(dsBrowse);
   if (!*alive) return;
   Fire(FAfterOpen);
@@ -308,8 +312,9 @@ void TDataSet::Post() {
   for (TField* f : FFields) {
     if (f->FFieldKind != fkData || !f->FRequired || f->FReadOnly) continue;
     if (!FEditBuffer[static_cast<size_t>(f->FFieldNo)].IsNull()) continue;
-    f->FocusControl();
-    DatabaseErrorFmt(SFieldRequired, {f->DisplayName()});
+    const std::string name = f->DisplayName();
+    f->FocusControl();  // the focused control's handlers may free this data set
+    DatabaseErrorFmt(SFieldRequired, {name});
   }
   const bool internalCalc =
       std::any_of(FFields.begin(), FFields.end(), [](TField* f) { return f->FFieldKind == fkInternalCalc; });
@@ -463,7 +468,9 @@ int TDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions Opt
 
 bool TDataSet::Locate(const std::string& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
   CheckBrowseMode();
-  const int pos = FindRecord(MakeKeys(KeyFields, KeyValues), Options);
+  // No key field names nothing to match: no record is found.
+  const std::vector<TSearchKey> keys = MakeKeys(KeyFields, KeyValues);
+  const int pos = keys.empty() ? -1 : FindRecord(keys, Options);
   if (pos < 0) return false;
   auto alive = FAlive;
   Fire(FBeforeScroll);
@@ -479,7 +486,8 @@ bool TDataSet::Locate(const std::string& KeyFields, const Variant& KeyValues, TL
 Variant TDataSet::Lookup(const std::string& KeyFields, const Variant& KeyValues,
                          const std::string& ResultFields) {
   if (!Active()) return Variant(Null);
-  const int pos = FindRecord(MakeKeys(KeyFields, KeyValues), TLocateOptions());
+  const std::vector<TSearchKey> keys = MakeKeys(KeyFields, KeyValues);
+  const int pos = keys.empty() ? -1 : FindRecord(keys, TLocateOptions());
   if (pos < 0) return Variant(Null);
   std::vector<TField*> results;
   GetFieldList(results, ResultFields);
@@ -550,7 +558,15 @@ void TDataSet::RemoveField(TField* Field) {
     if (f->FFieldKind == fkCalculated) f->FCalcIndex = FCalcCount++;
   FCalcCache.clear();
   FEditCalcValid = false;
-  if (Active() && !ComponentState().Contains(csDestroying)) DataEvent(deLayoutChange);
+  if (!Active() || ComponentState().Contains(csDestroying)) return;
+  // Links must let go of a field that goes away even while controls are disabled.
+  const int disabled = Field->ComponentState().Contains(csDestroying) ? FDisableCount : 0;
+  FDisableCount -= disabled;
+  auto alive = FAlive;
+  TFinally restore{[&] {
+    if (*alive) FDisableCount += disabled;
+  }};
+  DataEvent(deLayoutChange);
 }
 
 Variant TDataSet::ValueAt(int Pos, const TField* Field) const {
@@ -743,19 +759,26 @@ void TDataSet::DataEvent(TDataEvent Event, std::intptr_t Info) {
   if (FDisableCount > 0) {
     if (Event == deLayoutChange) FLayoutWhileDisabled = true;
     if (Event == deFieldChange || Event == deRecordChange || Event == deDataSetChange ||
-        Event == deDataSetScroll)
+        Event == deDataSetScroll || Event == deUpdateState)
       FEventWhileDisabled = true;
     return;
   }
   // A source (or a link behind it) may detach, free this data set or free other sources
   // while it is told: iterate over a copy and check before each call.
+  // A source whose links raise does not keep the other sources from hearing either.
   auto alive = FAlive;
+  std::exception_ptr error;
   const std::vector<TDataSource*> sources(FDataSources);
   for (TDataSource* source : sources) {
-    if (!*alive) return;
+    if (!*alive) break;
     if (std::find(FDataSources.begin(), FDataSources.end(), source) == FDataSources.end()) continue;
-    source->DataEvent(Event, Info);
+    try {
+      source->DataEvent(Event, Info);
+    } catch (...) {
+      if (!error) error = std::current_exception();
+    }
   }
+  if (error) std::rethrow_exception(error);
 }
 
 void TDataSet::DisableControls() {

@@ -1,6 +1,7 @@
 #include "platform/data/data_source.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "platform/data/data_link.h"
 
@@ -76,12 +77,20 @@ void TDataSource::UpdateState() {
   if (state == FState) return;
   const TDataSetState prior = FState;
   FState = state;
+  // As with data events, a link that raises does not keep the others from hearing.
   auto alive = FAlive;
+  std::exception_ptr error;
   const std::vector<TDataLink*> links(FDataLinks);
   for (TDataLink* link : links) {
-    if (!*alive) return;
-    if (HasLink(link)) link->UpdateState();
+    if (!*alive) break;
+    if (!HasLink(link)) continue;
+    try {
+      link->UpdateState();
+    } catch (...) {
+      if (!error) error = std::current_exception();
+    }
   }
+  if (error) std::rethrow_exception(error);
   if (!*alive || ComponentState().Contains(csDestroying)) return;
   if (FOnStateChange) FOnStateChange(this);
   if (*alive && prior == dsInactive && FOnDataChange) FOnDataChange(this, nullptr);
@@ -95,12 +104,21 @@ void TDataSource::DataEvent(TDataEvent Event, std::intptr_t Info) {
   if (FState == dsInactive) return;
   // A link may detach itself or others, move the cursor, or free the data set or this
   // source while it is told: iterate over a copy and check before each call.
+  // A link that raises does not keep the others from hearing: the first error passes on
+  // once every link was told.
   auto alive = FAlive;
+  std::exception_ptr error;
   const std::vector<TDataLink*> links(FDataLinks);
   for (TDataLink* link : links) {
-    if (!*alive) return;
-    if (HasLink(link)) link->DataEvent(Event, Info);
+    if (!*alive) break;
+    if (!HasLink(link)) continue;
+    try {
+      link->DataEvent(Event, Info);
+    } catch (...) {
+      if (!error) error = std::current_exception();
+    }
   }
+  if (error) std::rethrow_exception(error);
   if (!*alive || FState == dsInactive) return;
   switch (Event) {
     case deFieldChange:

@@ -15,7 +15,13 @@ TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
 
 TField::~TField() {
   Destroying();
-  if (FDataSet) FDataSet->RemoveField(this);
+  if (!FDataSet) return;
+  // Every link has let go of this field even when one of them can't rebind; a destructor
+  // has no caller to tell.
+  try {
+    FDataSet->RemoveField(this);
+  } catch (...) {
+  }
 }
 
 void TField::SetDataSet(TDataSet* Value) {

@@ -198,6 +198,28 @@ TEST_F(LookupControlTest, AFailedRebindingInLookupModeLeavesTheListInactive) {
   EXPECT_TRUE(c->FListActive);
 }
 
+TEST_F(LookupControlTest, ALookupFieldWithBadKeyFieldsLeavesTheListInactive) {
+  Orders->Close();
+  Orders->AddLookupField("Stray", ftString, 20, "Nope", Suppliers, "SupNo", "Company");
+  Orders->Open();
+  TTestLookup* c = MakeLookup();
+  c->SetDataSource(OrderSource);
+  c->SetDataField("Customer");
+  ASSERT_TRUE(c->FListActive);
+  EXPECT_THROW(c->SetDataField("Stray"), EDatabaseError);
+  EXPECT_EQ(c->FMasterField, nullptr);
+  EXPECT_FALSE(c->FListActive);
+  EXPECT_EQ(c->FListField, nullptr);
+  // The old lookup table reopening must not try to read the new field's definition from it.
+  EXPECT_NO_THROW(Customers->Close());
+  EXPECT_NO_THROW(Customers->Open());
+  EXPECT_FALSE(c->FListActive);
+  c->SetDataField("Supplier");
+  EXPECT_TRUE(c->FListActive);
+  EXPECT_EQ(c->FListLink->DataSet(), Suppliers);
+  EXPECT_EQ(c->FListField, Suppliers->FieldByName("Company"));
+}
+
 TEST_F(LookupControlTest, FreeingTheSourcesClearsTheProperties) {
   TTestLookup* c = MakeBound();
   delete CustSource;  // same owner: told through the form
@@ -272,6 +294,38 @@ TEST_F(LookupControlTest, AClickHandlerMayFreeTheControlDuringASearch) {
   c->SetOnClick([c](TObject*) { delete c; });
   EXPECT_TRUE(c->ProcessSearchKey('j'));  // c is gone now
   EXPECT_EQ(Orders->FieldByName("CustNo")->AsInteger(), 4);
+}
+
+TEST_F(LookupControlTest, AFieldChangeHandlerMayFreeTheControlDuringAChoice) {
+  TTestLookup* c = MakeBound();
+  OrderSource->SetOnDataChange([&](TObject*, TField* Field) {
+    if (Field == Orders->FieldByName("CustNo") && c) {
+      delete c;
+      c = nullptr;
+    }
+  });
+  TTestLookup* chooser = c;
+  chooser->SelectKeyValue(3);  // chooser is gone now: no repaint, no click
+  EXPECT_EQ(c, nullptr);
+  EXPECT_EQ(Orders->FieldByName("CustNo")->AsInteger(), 3);
+  EXPECT_EQ(Log.Take(), "KeyValueChanged");
+}
+
+TEST_F(LookupControlTest, AStateHandlerMayFreeTheControlWhenASearchStartsEditing) {
+  TTestLookup* c = MakeBound();
+  int searched = 0;
+  c->SetAfterSearchKey([&](TObject*) { ++searched; });
+  OrderSource->SetOnStateChange([&](TObject*) {
+    if (Orders->State() == dsEdit && c) {
+      delete c;
+      c = nullptr;
+    }
+  });
+  TTestLookup* typist = c;
+  EXPECT_FALSE(typist->ProcessSearchKey('j'));  // typist is gone now: no search
+  EXPECT_EQ(c, nullptr);
+  EXPECT_EQ(searched, 0);
+  EXPECT_EQ(Orders->FieldByName("CustNo")->AsInteger(), 2);
 }
 
 TEST_F(LookupControlTest, AnUnboundControlKeepsTheKeyItself) {
@@ -381,6 +435,13 @@ TEST_F(LookupControlTest, LocateKeyFindsTheRowByKeyOrByAllColumns) {
   EXPECT_TRUE(c->LocateKey());
   EXPECT_EQ(Customers->FieldByName("Name")->AsString(), "Jones");
   EXPECT_EQ(c->FKeyValue.AsInteger(), 1);  // the key is kept whatever the move did
+
+  // Without list fields (no key field: the list is not active) there is no row to find.
+  c->SetKeyField("");
+  ASSERT_TRUE(c->FListFields.empty());
+  Customers->SetRecNo(3);
+  EXPECT_FALSE(c->LocateKey());
+  EXPECT_EQ(Customers->RecNo(), 3);
 }
 
 TEST_F(LookupControlTest, ColumnValuesFitEveryColumnWhenKeysAreNotUnique) {

@@ -151,6 +151,22 @@ TEST_F(DataLinkTest, SeveralLinksKeepTheirOwnWindows) {
   EXPECT_EQ(log, (Log{"S:Scrolled0", "B:Scrolled0", "N:Scrolled0"}));
 }
 
+TEST_F(DataLinkTest, ReopeningWhileControlsAreDisabledRefillsTheWindows) {
+  auto link = MakeLink(3);
+  ASSERT_TRUE(ds->Locate("Id", 10, {}));
+  ASSERT_EQ(link->ActiveRecord(), 1);
+  const int changed = link->ChangedCount;
+  ds->DisableControls();
+  ds->Close();
+  ds->Open();
+  ds->EnableControls();
+  // Open put the cursor on the first record: the window follows it and the link hears of it.
+  EXPECT_EQ(CurrentId(ds), 1);
+  EXPECT_EQ(link->ActiveRecord(), 0);
+  EXPECT_EQ(Window(link.get()), (std::vector<long long>{1, 2, 3}));
+  EXPECT_EQ(link->ChangedCount, changed + 1);
+}
+
 TEST_F(DataLinkTest, SmallDataFillsWhatItCan) {
   auto* few = MakeTable(owner.get(), 3, "Few");
   source->SetDataSet(few);
@@ -339,6 +355,42 @@ TEST_F(DataLinkTest, LinkThatMovesTheCursorDoesNotBreakTheOthers) {
   EXPECT_EQ(b->ActiveRecord(), 1);
 }
 
+TEST_F(DataLinkTest, ALinkThatScrollsInsideAScrollLeavesTheOthersTheirDistances) {
+  auto a = MakeLink(3, "A:");
+  auto b = MakeLink(3, "B:");
+  bool once = true;
+  a->Hook = [&](const std::string& what) {
+    if (what == "Scrolled1" && once) {
+      once = false;
+      ds->MoveBy(3);
+    }
+  };
+  log.clear();
+  ds->MoveBy(3);  // record 4: both windows shift by one, then A moves on to record 7
+  // Each link is told the whole shift of its window once: 4 records in all.
+  EXPECT_EQ(log, (Log{"A:Scrolled1", "A:Scrolled3", "B:Scrolled4", "B:Scrolled0"}));
+  EXPECT_EQ(CurrentId(ds), 7);
+  EXPECT_EQ(b->ActiveRecord(), 2);
+}
+
+TEST_F(DataLinkTest, ALinkThatRaisesDoesNotKeepTheOthersFromHearing) {
+  auto a = MakeLink(3, "A:");
+  auto b = MakeLink(3, "B:");
+  bool armed = false;
+  a->Hook = [&](const std::string& what) {
+    if (armed && (what == "Active" || what == "Scrolled0")) throw EDatabaseError("A can't follow");
+  };
+  ds->Close();
+  armed = true;
+  log.clear();
+  EXPECT_THROW(ds->Open(), EDatabaseError);
+  EXPECT_TRUE(b->Active());
+  EXPECT_EQ(log, (Log{"A:Active", "B:Active"}));
+  log.clear();
+  EXPECT_THROW(ds->Next(), EDatabaseError);
+  EXPECT_EQ(log, (Log{"A:Scrolled0", "B:Scrolled0"}));
+}
+
 TEST_F(DataLinkTest, LinkThatClosesTheDataSet) {
   auto a = MakeLink(3, "A:");
   auto b = MakeLink(3, "B:");
@@ -470,6 +522,26 @@ class FieldLinkTest : public DataLinkTest {
   std::unique_ptr<TFieldDataLink> flink;
   std::string text;
 };
+
+TEST_F(FieldLinkTest, AnEditThatFreesTheLinkReportsNoEditing) {
+  flink->SetFieldName("Name");
+  flink->SetDataSource(source);
+  // The control behind the link goes away while the data set starts editing.
+  flink->SetOnEditingChange([this](TObject*) { flink.reset(); });
+  TFieldDataLink* editor = flink.get();
+  EXPECT_FALSE(editor->Edit());
+  EXPECT_EQ(flink, nullptr);
+  EXPECT_EQ(ds->State(), dsEdit);
+  // The same for a plain link.
+  ds->Cancel();
+  auto plain = MakeLink(1);
+  plain->Hook = [&](const std::string& what) {
+    if (what == "Editing") plain.reset();
+  };
+  TDataLink* raw = plain.get();
+  EXPECT_FALSE(raw->Edit());
+  EXPECT_EQ(plain, nullptr);
+}
 
 TEST_F(FieldLinkTest, BindsItsField) {
   flink->SetFieldName("Name");

@@ -234,6 +234,30 @@ TEST_F(DataSetTest, RequiredFieldBlocksPost) {
   EXPECT_EQ(ds->RecordCount(), 6);
 }
 
+TEST_F(DataSetTest, AFocusRequestThatFreesTheDataSetEndsThePostCleanly) {
+  // The control asked to take the focus may run handlers that free the data set.
+  struct TFreeingLink : TDataLink {
+    TDataSet* Victim = nullptr;
+    void FocusControl(TField*&) override {
+      delete Victim;
+      Victim = nullptr;
+    }
+  } freeing;
+  ds->FieldByName("City")->SetRequired(true);
+  freeing.Victim = ds;
+  freeing.SetDataSource(source);
+  ds->Insert();
+  try {
+    ds->Post();
+    FAIL() << "no exception";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "Field 'City' must have a value");
+  }
+  EXPECT_EQ(source->DataSet(), nullptr);
+  EXPECT_FALSE(freeing.Active());
+  EXPECT_FALSE(link->Active());
+}
+
 TEST_F(DataSetTest, InsertGoesBeforeCurrentAndCancelRemovesIt) {
   ds->SetRecNo(3);
   int newRecords = 0;
@@ -497,6 +521,16 @@ TEST_F(LocateTest, PartialAndCaseInsensitive) {
   // An empty partial key matches the first non-null text.
   EXPECT_TRUE(ds->Locate("Name", "", {loPartialKey}));
   EXPECT_EQ(Id(), 1);
+}
+
+TEST_F(LocateTest, NoKeyFieldsMatchNothing) {
+  ds->SetRecNo(3);
+  log.clear();
+  EXPECT_FALSE(ds->Locate("", 1, {}));
+  EXPECT_FALSE(ds->Locate(";", VarArrayOf({1}), {loPartialKey}));
+  EXPECT_EQ(Id(), 3);
+  EXPECT_TRUE(log.empty());
+  EXPECT_TRUE(ds->Lookup("", 1, "Name").IsNull());
 }
 
 TEST_F(LocateTest, FoundRecordLeavesBofAndEofFalse) {

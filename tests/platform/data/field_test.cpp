@@ -207,6 +207,46 @@ TEST_F(FieldTest, DeletingAFieldRemovesIt) {
   EXPECT_EQ(flag->AsBoolean(), true);  // the others still read their own columns
 }
 
+TEST_F(FieldTest, AFieldLinksCanNotFollowStillReachesEveryLink) {
+  auto* source = new TDataSource(owner.get());
+  source->SetDataSet(ds);
+  TFieldDataLink first, second, other;
+  first.SetFieldName("Price");
+  second.SetFieldName("Price");
+  other.SetFieldName("Flag");
+  for (TFieldDataLink* link : {&first, &second, &other}) link->SetDataSource(source);
+  ASSERT_EQ(second.Field(), price);
+  // A rename: the links on the old name can't rebind; each lets go, and the caller hears why.
+  EXPECT_THROW(price->SetFieldName("Cost"), EDatabaseError);
+  EXPECT_EQ(first.Field(), nullptr);
+  EXPECT_EQ(second.Field(), nullptr);
+  EXPECT_EQ(other.Field(), flag);
+  // Deleting a field the links show: the destructor raises nothing and no link keeps it.
+  first.SetFieldName("Count");
+  second.SetFieldName("Count");
+  ASSERT_EQ(second.Field(), count);
+  delete count;
+  EXPECT_EQ(first.Field(), nullptr);
+  EXPECT_EQ(second.Field(), nullptr);
+  EXPECT_TRUE(ds->Active());
+  EXPECT_EQ(other.Field(), flag);
+}
+
+TEST_F(FieldTest, DeletingAFieldWhileControlsAreDisabledLeavesNoLinkHoldingIt) {
+  auto* source = new TDataSource(owner.get());
+  source->SetDataSet(ds);
+  TFieldDataLink link;
+  link.SetFieldName("Price");
+  link.SetDataSource(source);
+  ASSERT_EQ(link.Field(), price);
+  ds->DisableControls();
+  delete price;
+  EXPECT_EQ(link.Field(), nullptr);
+  ds->EnableControls();
+  EXPECT_EQ(link.Field(), nullptr);
+  EXPECT_TRUE(link.Active());
+}
+
 // --- Calculated, internal-calc and lookup fields ----------------------------------------------
 
 class CalcFieldTest : public ::testing::Test {
