@@ -214,8 +214,9 @@ std::string TControl::Text() {
 
 void TControl::SetText(const std::string& Value) {
   if (Text() == Value) return;
-  Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Value.c_str()));
-  Perform(CM_TEXTCHANGED, 0, 0);
+  auto alive = FAlive;
+  Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Value.c_str()));  // OnChange may free this
+  if (*alive) Perform(CM_TEXTCHANGED, 0, 0);
 }
 
 // ---- painting -------------------------------------------------------------------------------
@@ -268,6 +269,7 @@ void TControl::Dispatch(TMessage& Message) {
     case WM_MBUTTONUP: WMMButtonUp(Message); break;
     case WM_MOUSEMOVE: WMMouseMove(Message); break;
     case WM_MOUSEWHEEL: WMMouseWheel(Message); break;
+    case WM_CANCELMODE: WMCancelMode(Message); break;
     case WM_CONTEXTMENU: WMContextMenu(Message); break;
     case CM_MOUSEWHEEL: CMMouseWheel(Message); break;
     case CM_ENABLEDCHANGED: CMEnabledChanged(Message); break;
@@ -399,6 +401,13 @@ void TControl::WMMouseMove(TMessage& Message) {
   MouseMove(KeysToShiftState(Message.WParam), p.X, p.Y);
 }
 
+// A cancelled mouse operation ends the press: the release that follows is no click.
+void TControl::WMCancelMode(TMessage& Message) {
+  FControlState.Exclude(csLButtonDown);
+  FControlState.Exclude(csClicked);
+  DefaultHandler(Message);
+}
+
 void TControl::MouseWheelHandler(TMessage& Message) {
   TForm* form = GetParentForm(this);
   if (form && form != this) {
@@ -417,9 +426,10 @@ void TControl::CMMouseWheel(TMessage& Message) {
   int delta = GET_WHEEL_DELTA_WPARAM(Message.WParam);
   TPoint pos = PointFromLParam(Message.LParam);
   Message.Result = 0;
+  auto alive = FAlive;
   if (DoMouseWheel(shift, delta, pos))
     Message.Result = 1;
-  else if (FParent)
+  else if (*alive && FParent)
     Message.Result = static_cast<TControl*>(FParent)->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
 }
 
@@ -480,13 +490,15 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   bool result = false;
+  auto alive = FAlive;
   if (FOnMouseWheel) {
     auto handler = FOnMouseWheel;  // the handler may free this control
     handler(this, Shift, WheelDelta, MousePos, result);
   }
-  if (result) return true;
+  if (result || !*alive) return result;
   FWheelAccumulator += WheelDelta;
-  while (std::abs(FWheelAccumulator) >= WHEEL_DELTA) {
+  // A notch's handler may free this control: the notches left go nowhere.
+  while (*alive && std::abs(FWheelAccumulator) >= WHEEL_DELTA) {
     bool negative = FWheelAccumulator < 0;
     FWheelAccumulator = std::abs(FWheelAccumulator) - WHEEL_DELTA;
     if (negative) {

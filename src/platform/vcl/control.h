@@ -266,6 +266,7 @@ class TControl : public TComponent {
   void WMMButtonDown(TMessage& Message);
   void WMMButtonUp(TMessage& Message);
   void WMMouseMove(TMessage& Message);
+  void WMCancelMode(TMessage& Message);
   void WMMouseWheel(TMessage& Message);
   void WMContextMenu(TMessage& Message);
   void CMMouseWheel(TMessage& Message);

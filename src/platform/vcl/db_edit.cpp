@@ -40,8 +40,9 @@ void TDBEdit::SetReadOnly(bool Value) {
 }
 
 void TDBEdit::Reset() {
-  FDataLink->Reset();
-  SelectAll();
+  auto alive = FAlive;
+  FDataLink->Reset();  // an OnChange handler may free this edit
+  if (*alive) SelectAll();
 }
 
 void TDBEdit::Notification(TComponent* AComponent, TOperation Operation) {
@@ -114,24 +115,28 @@ void TDBEdit::KeyPress(char& Key) {
     Reset();
     Key = 0;
   } else if (IsEditingChar(Key)) {
-    FDataLink->Edit();
+    FDataLink->Edit();  // a state handler may free this edit
+    if (!*alive) return;
     if (!EditCanModify()) Key = 0;
   }
 }
 
 void TDBEdit::WMCut(TMessage& Message) {
-  FDataLink->Edit();
-  TCustomMaskEdit::WMCut(Message);
+  auto alive = FAlive;
+  FDataLink->Edit();  // a state handler may free this edit
+  if (*alive) TCustomMaskEdit::WMCut(Message);
 }
 
 void TDBEdit::WMPaste(TMessage& Message) {
-  FDataLink->Edit();
-  TCustomMaskEdit::WMPaste(Message);
+  auto alive = FAlive;
+  FDataLink->Edit();  // a state handler may free this edit
+  if (*alive) TCustomMaskEdit::WMPaste(Message);
 }
 
 void TDBEdit::CMEnter(TMessage& Message) {
-  SetFocused(true);
-  TCustomMaskEdit::CMEnter(Message);
+  auto alive = FAlive;
+  SetFocused(true);  // an OnChange handler may free this edit
+  if (*alive) TCustomMaskEdit::CMEnter(Message);
 }
 
 void TDBEdit::CMExit(TMessage& Message) {
@@ -142,8 +147,9 @@ void TDBEdit::CMExit(TMessage& Message) {
     if (CanFocus()) SetFocus();
     throw;
   }
-  SetFocused(false);
-  TCustomMaskEdit::CMExit(Message);
+  auto alive = FAlive;
+  SetFocused(false);  // an OnChange handler may free this edit
+  if (*alive) TCustomMaskEdit::CMExit(Message);
 }
 
 void TDBEdit::Dispatch(TMessage& Message) {

@@ -1,6 +1,7 @@
 #include "platform/vcl/form.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/vcl/application.h"
 #include "platform/win/window_system.h"
@@ -109,16 +110,19 @@ void TForm::SetActive(bool Value) {
 }
 
 namespace {
+// Counts the focus changes of all forms: a handler may move the focus to another form.
+int gFocusCount = 0;
+
 // Sends a focus notification; false when a handler moved the focus meanwhile.
-bool SendFocusMessage(int& FocusCount, HWND Wnd, UINT Msg) {
-  int count = FocusCount;
+bool SendFocusMessage(HWND Wnd, UINT Msg) {
+  int count = gFocusCount;
   SendMessage(Wnd, Msg, 0, 0);
-  return FocusCount == count;
+  return gFocusCount == count;
 }
 }  // namespace
 
 bool TForm::SetFocusedControl(TWinControl* Control) {
-  ++FFocusCount;
+  ++gFocusCount;
   FActiveControl = Control != this ? Control : nullptr;
   if (Screen) {
     Screen->FActiveControl = Control;
@@ -126,17 +130,20 @@ bool TForm::SetFocusedControl(TWinControl* Control) {
   }
   if (Control->FControlState.Contains(csFocusing)) return false;
   Control->FControlState.Include(csFocusing);
-  struct Clear {
+  struct Clear {  // an exit or enter handler may free the control
     TWinControl* C;
-    ~Clear() { C->FControlState.Exclude(csFocusing); }
-  } clear{Control};
+    std::shared_ptr<bool> Alive;
+    ~Clear() {
+      if (*Alive) C->FControlState.Exclude(csFocusing);
+    }
+  } clear{Control, Control->FAlive};
   if (Screen && Screen->FFocusedForm != this) {
     if (TForm* old = Screen->FFocusedForm) {
       Screen->FFocusedForm = nullptr;
-      if (!SendFocusMessage(FFocusCount, old->Handle(), CM_DEACTIVATE)) return false;
+      if (!SendFocusMessage(old->Handle(), CM_DEACTIVATE)) return false;
     }
     Screen->FFocusedForm = this;
-    if (!SendFocusMessage(FFocusCount, Handle(), CM_ACTIVATE)) return false;
+    if (!SendFocusMessage(Handle(), CM_ACTIVATE)) return false;
   }
   if (!FFocusedControl) FFocusedControl = this;
   if (FFocusedControl != Control) {
@@ -144,14 +151,14 @@ bool TForm::SetFocusedControl(TWinControl* Control) {
     while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
       HWND h = FFocusedControl->Handle();
       FFocusedControl = FFocusedControl->FParent;
-      if (!SendFocusMessage(FFocusCount, h, CM_EXIT)) return false;
+      if (!SendFocusMessage(h, CM_EXIT)) return false;
     }
     // ...then enter down to the new one.
     while (FFocusedControl != Control) {
       TWinControl* c = Control;
       while (c->FParent != FFocusedControl) c = c->FParent;
       FFocusedControl = c;
-      if (!SendFocusMessage(FFocusCount, c->Handle(), CM_ENTER)) return false;
+      if (!SendFocusMessage(c->Handle(), CM_ENTER)) return false;
     }
     Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
   }

@@ -73,7 +73,6 @@ class TForm : public TWinControl {
   bool FActive = false;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FFocusedControl = nullptr;
-  int FFocusCount = 0;
   TNotifyEvent FOnActivate;
   TNotifyEvent FOnDeactivate;
 

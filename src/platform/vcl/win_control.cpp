@@ -250,7 +250,9 @@ void TWinControl::CMVisibleChanged(TMessage&) {
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle) {
+    auto alive = FAlive;
     SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!*alive) return;  // an OnResize handler freed this control
     // The window reports the new bounds (WM_WINDOWPOSCHANGED); keep them even if it did not.
     if (FLeft != ALeft || FTop != ATop || FWidth != AWidth || FHeight != AHeight) {
       StoreBounds(ALeft, ATop, AWidth, AHeight);

@@ -36,6 +36,7 @@ struct Window {
   SCROLLINFO VBar{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0};
   TRect Invalid;
   bool Erase = false;
+  bool Validated = false;  // the current WM_PAINT validated (what is invalid now came after)
   bool Destroying = false;
   int PaintCount = 0;
 };
@@ -137,15 +138,35 @@ bool Topmost(HWND Wnd) {
   return w && !w->Child && (w->ExStyle & WS_EX_TOPMOST);
 }
 
+// True when the owner chain of the top-level window Wnd (through child windows too) leads to
+// the top-level window Owner.
+bool OwnedBy(HWND Wnd, HWND Owner) {
+  Window* w = Find(Wnd);
+  for (int depth = 0; w && !w->Child && w->Parent && depth < 64; ++depth) {
+    Window* o = Find(w->Parent);
+    while (o && o->Child) o = Find(o->Parent);
+    if (!o) return false;
+    if (o->Handle == Owner) return true;
+    w = o;
+  }
+  return false;
+}
+
 // Puts W in front of its siblings; a top-level window that is not topmost stays behind the
-// topmost ones.
+// topmost ones, and the windows it owns stay in front of it, in their order.
 void PlaceOnTop(Window& W) {
   auto& list = SiblingList(W);
   std::erase(list, W.Handle);
+  std::vector<HWND> owned;
+  if (!W.Child)
+    for (HWND h : list)
+      if (OwnedBy(h, W.Handle)) owned.push_back(h);
+  for (HWND h : owned) std::erase(list, h);
   auto at = list.begin();
   if (!W.Child && !(W.ExStyle & WS_EX_TOPMOST))
     at = std::find_if(list.begin(), list.end(), [](HWND h) { return !Topmost(h); });
-  list.insert(at, W.Handle);
+  at = list.insert(at, W.Handle);
+  list.insert(at, owned.begin(), owned.end());
 }
 
 // ---- geometry -------------------------------------------------------------------------------
@@ -475,10 +496,14 @@ void SendSizeMessages(Window& W, bool Moved, bool Sized) {
   if (Moved && (w = Find(h))) SendMessage(h, WM_MOVE, 0, PointToLParam(ClientOrigin(*w)));
 }
 
+// The window that becomes active when the active one goes: tool windows (hints, drop-down
+// lists) are passed over.
 HWND NextActiveCandidate(HWND Except) {
   for (HWND h : S().TopLevel) {
     Window* w = Find(h);
-    if (h != Except && w && (w->Style & WS_VISIBLE) && !(w->Style & WS_DISABLED) && !w->Destroying) return h;
+    if (h != Except && w && (w->Style & WS_VISIBLE) && !(w->Style & WS_DISABLED) &&
+        !(w->ExStyle & WS_EX_TOOLWINDOW) && !w->Destroying)
+      return h;
   }
   return nullptr;
 }
@@ -1048,10 +1073,13 @@ bool TranslateMessage(const MSG& Msg) {
 LRESULT DispatchMessage(const MSG& Msg) {
   if (!IsWindow(Msg.hwnd)) return 0;
   if (Msg.message == WM_PAINT) {
-    Find(Msg.hwnd)->PaintCount++;
+    Window* painted = Find(Msg.hwnd);
+    painted->PaintCount++;
+    painted->Validated = false;
     LRESULT r = SendMessage(Msg.hwnd, WM_PAINT, 0, 0);
-    // A window that does not validate is not painted again and again.
-    if (Window* w = Find(Msg.hwnd)) {
+    // A window that does not validate is not painted again and again; one that did keeps
+    // what was invalidated while it painted.
+    if (Window* w = Find(Msg.hwnd); w && !w->Validated) {
       w->Invalid = TRect{};
       w->Erase = false;
     }
@@ -1405,7 +1433,9 @@ int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO& Info, bool Redraw) {
       if (!(w = Find(Wnd))) return 0;
     }
   }
-  if (Redraw) InvalidateRect(Wnd, nullptr, false);
+  // The bar is drawn with the frame from its current state: Redraw repaints nothing of the
+  // client area.
+  (void)Redraw;
   return w->VBar.nPos;
 }
 
@@ -1491,12 +1521,14 @@ bool ValidateRect(HWND Wnd, const TRect* R) {
   if (!R) {
     w->Invalid = TRect{};
     w->Erase = false;
+    w->Validated = true;
   } else {
     TRect r;
     // A union rectangle: validating a part that covers it clears it.
     if (IntersectRect(r, *R, w->Invalid) && r == w->Invalid) {
       w->Invalid = TRect{};
       w->Erase = false;
+      w->Validated = true;
     }
   }
   return true;
@@ -1525,6 +1557,7 @@ HDC BeginPaint(HWND Wnd, PAINTSTRUCT& PS) {
   bool erase = w->Erase;
   w->Invalid = TRect{};
   w->Erase = false;
+  w->Validated = true;
   PS.hdc = GetDC(Wnd);
   if (erase) PS.fErase = SendMessage(Wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(PS.hdc), 0) == 0;
   return PS.hdc;

@@ -85,6 +85,19 @@ TEST_F(ControlTest, AReleaseOutsideTheControlIsNoClick) {
   EXPECT_EQ(Log.Take(), "B:MouseDown B:MouseUp");
 }
 
+TEST_F(ControlTest, ACancelledPressEndsTheButtonStateAndTheReleaseIsNoClick) {
+  sim::MouseDown(B->Handle(), Point(5, 5));
+  ASSERT_TRUE(B->ControlState().Contains(csLButtonDown));
+  ASSERT_TRUE(B->MouseCapture());
+  Log.Clear();
+  SendMessage(B->Handle(), WM_CANCELMODE, 0, 0);  // as a drop-down or a failed handler does
+  EXPECT_FALSE(B->MouseCapture());
+  EXPECT_FALSE(B->ControlState().Contains(csLButtonDown));
+  sim::MouseUp(B->Handle(), Point(5, 5));
+  EXPECT_EQ(Log.Take(), "B:WM_CANCELMODE B:MouseUp");
+  EXPECT_FALSE(B->ControlState().Contains(csLButtonDown));
+}
+
 TEST_F(ControlTest, ADoubleClickGivesDblClickAndADoubleMouseDown) {
   TShiftState second;
   A->SetOnMouseDown([&](TObject*, TMouseButton, TShiftState S, int, int) { second = S; });
@@ -147,6 +160,27 @@ TEST_F(ControlTest, TheWheelReachesTheActiveControlOncePerNotch) {
   sim::Wheel(-360);
   EXPECT_EQ(wheels, -360);
   EXPECT_EQ(downs, 3);
+}
+
+TEST_F(ControlTest, AWheelHandlerMayFreeItsControl) {
+  A->SetFocus();
+  int downs = 0;
+  A->SetOnMouseWheelDown([&](TObject*, TShiftState, TPoint, bool&) {
+    ++downs;
+    delete A;  // the second notch finds no control
+    A = nullptr;
+  });
+  sim::Wheel(-240);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(Form->ControlCount(), 1);
+  // The same from the handler of the whole wheel.
+  B->SetFocus();
+  B->SetOnMouseWheel([&](TObject*, TShiftState, int, TPoint, bool&) {
+    delete B;
+    B = nullptr;
+  });
+  sim::Wheel(-120);
+  EXPECT_EQ(Form->ControlCount(), 0);
 }
 
 // A child window that hands the form's focus to its parent, as an embedded edit does.

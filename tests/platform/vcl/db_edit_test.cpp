@@ -115,6 +115,40 @@ TEST_F(DBEditTest, EscapePutsBackTheFieldValue) {
   EXPECT_EQ(Name(), "Abbott");
 }
 
+TEST_F(DBEditTest, AChangeHandlerMayFreeTheEditThatEscapePutsBack) {
+  sim::PressKey(VK_END);
+  sim::TypeText("xyz");
+  Edit->SetOnChange([this](TObject*) {
+    if (Edit->Text() != "Abbott") return;
+    delete Edit;
+    Edit = nullptr;
+  });
+  sim::PressKey(VK_ESCAPE);
+  EXPECT_EQ(Edit, nullptr);
+  EXPECT_EQ(Name(), "Abbott");
+}
+
+TEST_F(DBEditTest, AStateHandlerMayFreeTheEditWhoseTypingStartsEditing) {
+  Source->SetOnStateChange([this](TObject*) {
+    if (Table->State() != dsEdit || !Edit) return;
+    delete Edit;
+    Edit = nullptr;
+  });
+  sim::PressKey(VK_END);
+  sim::TypeText("q");
+  EXPECT_EQ(Edit, nullptr);
+  EXPECT_EQ(Table->State(), dsEdit);
+  Table->Cancel();
+  EXPECT_EQ(Name(), "Abbott");
+  // The same when a paste starts the editing.
+  Edit = MakeEdit("Name", 10);
+  Edit->SetFocus();
+  Clipboard()->SetAsText("pasted");
+  SendMessage(Edit->Handle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(Edit, nullptr);
+  EXPECT_EQ(Table->State(), dsEdit);
+}
+
 TEST_F(DBEditTest, AValueTheFieldRejectsKeepsTheFocusAndTheText) {
   Table->FieldByName("Name")->SetOnValidate([](TField* F) {
     if (F->AsString() == "Bad") throw EDatabaseError("Name 'Bad' is not allowed");

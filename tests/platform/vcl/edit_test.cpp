@@ -489,6 +489,13 @@ TEST_F(EditTest, AnOnChangeHandlerMayFreeTheEdit) {
   sim::TypeText("a");
   EXPECT_EQ(Edit, nullptr);
   sim::TypeText("b");  // the focus went with the edit; nothing breaks
+  // The same when the text is set by code.
+  Other->SetOnChange([this](TObject*) {
+    delete Other;
+    Other = nullptr;
+  });
+  Other->SetText("gone");
+  EXPECT_EQ(Other, nullptr);
 }
 
 }  // namespace

@@ -87,6 +87,31 @@ TEST_F(FormTest, SetFocusedControlReportsWhetherTheFocusArrived) {
   EXPECT_EQ(Log.Take(), "C:CM_EXIT C:OnExit B:CM_ENTER B:OnEnter");
 }
 
+TEST_F(FormTest, AnExitHandlerThatFocusesAnotherFormStopsTheEnterOnThisOne) {
+  TForm* f1 = MakeForm("F1");
+  auto* a = MakeControl(f1, "A", Bounds(0, 0, 50, 50));
+  auto* b = MakeControl(f1, "B", Bounds(60, 0, 50, 50));
+  TForm* f2 = MakeForm("F2");
+  f2->SetBounds(600, 100, 200, 200);
+  auto* c = MakeControl(f2, "C", Bounds(0, 0, 50, 50));
+  f2->Show();
+  f1->Show();
+  EXPECT_TRUE(a->Focused());
+  a->SetOnExit([&](TObject*) { c->SetFocus(); });
+  Log.Clear();
+  b->SetFocus();
+  EXPECT_TRUE(c->Focused());
+  EXPECT_EQ(Log.Count("B:CM_ENTER"), 0);  // B never held the focus as an entered control
+  EXPECT_EQ(Screen->FocusedForm(), f2);
+  EXPECT_NE(f1->FocusedControl(), b);
+  a->SetOnExit(nullptr);
+  Log.Clear();
+  b->SetFocus();  // now B does arrive, and is entered
+  EXPECT_TRUE(b->Focused());
+  EXPECT_EQ(Log.Count("B:OnEnter"), 1);
+  EXPECT_EQ(f1->FocusedControl(), b);
+}
+
 TEST_F(FormTest, APopupThatDoesNotActivateLeavesTheFormActiveAndTheFocusAlone) {
   TForm* form = MakeForm();
   auto* edit = MakeControl(form, "E", Bounds(10, 10, 100, 20));

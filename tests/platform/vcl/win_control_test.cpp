@@ -345,6 +345,30 @@ TEST_F(WinControlTest, AnExitHandlerMayFreeTheControlBeingLeft) {
   EXPECT_TRUE(B->Focused());
 }
 
+TEST_F(WinControlTest, AnEnterHandlerMayFreeTheControlBeingEntered) {
+  ShowForm();
+  C->SetOnEnter([&](TObject*) {
+    delete C;
+    C = nullptr;
+  });
+  C->SetFocus();
+  EXPECT_EQ(C, nullptr);
+  EXPECT_NE(Form->FocusedControl(), nullptr);
+  sim::PressKey(VK_TAB);
+  EXPECT_TRUE(A->Focused() || B->Focused());
+}
+
+TEST_F(WinControlTest, AResizeHandlerMayFreeItsControl) {
+  ShowForm();
+  C->SetOnResize([&](TObject*) {
+    delete C;
+    C = nullptr;
+  });
+  C->SetBounds(220, 10, 90, 40);
+  EXPECT_EQ(C, nullptr);
+  EXPECT_EQ(Form->ControlCount(), 1);
+}
+
 TEST_F(WinControlTest, AClickHandlerMayFreeTheWholeForm) {
   ShowForm();
   C->SetOnClick([&](TObject*) { delete Form; });

@@ -196,6 +196,21 @@ TEST_F(WindowSystemTest, ScrollPositionStaysInsideTheRange) {
   ASSERT_TRUE(GetScrollInfo(top, SB_VERT, out));
   EXPECT_EQ(out.nPage, 6u);
   EXPECT_EQ(out.nTrackPos, 0);
+  // Redrawing the bar is no repaint of the client area: a paint that sets the position
+  // does not paint again.
+  int paints = 0;
+  SetWindowProc(top, [&](HWND W, UINT M, WPARAM WP, LPARAM LP) -> LRESULT {
+    LRESULT r = DefWindowProc(W, M, WP, LP);
+    if (M == WM_PAINT && ++paints < 5) SetScrollPos(W, SB_VERT, 3, true);
+    return r;
+  });
+  sim::ProcessMessages();
+  paints = 0;
+  SetScrollPos(top, SB_VERT, 2, true);
+  EXPECT_FALSE(GetUpdateRect(top, nullptr, false));
+  InvalidateRect(top, nullptr, false);
+  sim::ProcessMessages();
+  EXPECT_EQ(paints, 1);
 }
 
 TEST_F(WindowSystemTest, HitTestingNamesTheParts) {
@@ -240,6 +255,36 @@ TEST_F(WindowSystemTest, SetWindowPosMovesShowsHidesAndOrders) {
   ShowWindow(b, SW_HIDE);
   EXPECT_FALSE(IsWindowVisible(child));
   EXPECT_EQ(GetActiveWindow(), a);
+}
+
+TEST_F(WindowSystemTest, OwnedWindowsStayInFrontOfTheirOwner) {
+  HWND form = Top("form", Bounds(0, 0, 300, 300));
+  HWND combo = Child("combo", form, Bounds(10, 10, 100, 20));
+  HWND popup = Make("popup", WS_POPUP | WS_BORDER, Bounds(10, 40, 100, 100), combo);
+  SetWindowPos(popup, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  HWND other = Top("other", Bounds(0, 0, 300, 300));  // covers both and becomes active
+  EXPECT_EQ(WindowFromPoint(Point(20, 60)), other);
+  SetActiveWindow(form);  // the owner comes back to the front with what it owns
+  EXPECT_EQ(GetTopLevelWindows(), (std::vector<HWND>{popup, form, other}));
+  EXPECT_EQ(WindowFromPoint(Point(20, 60)), popup);
+  SetWindowPos(form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(GetTopLevelWindows(), (std::vector<HWND>{popup, form, other}));
+}
+
+TEST_F(WindowSystemTest, AToolWindowIsNeverActivatedWhenTheActiveWindowGoes) {
+  HWND b = Top("b", Bounds(0, 0, 300, 300));
+  HWND a = Top("a", Bounds(0, 0, 300, 300));
+  HWND tip =
+      Make("tip", WS_POPUP | WS_BORDER, Bounds(10, 10, 50, 20), nullptr, 0, WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+  SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  EXPECT_EQ(GetActiveWindow(), a);
+  ShowWindow(a, SW_HIDE);
+  EXPECT_EQ(GetActiveWindow(), b);
+  EXPECT_EQ(GetFocus(), b);
+  DestroyWindow(b);  // only the tool window is left: nothing is active
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(tip));
 }
 
 // ---- messages and the queue -----------------------------------------------------------------
@@ -316,6 +361,32 @@ TEST_F(WindowSystemTest, PaintComesAfterPostedMessagesAndEraseWhenAsked) {
   sim::ProcessMessages();
   EXPECT_EQ(Take(), "a:ACTIVATE a:SETFOCUS a:PAINT");
   EXPECT_EQ(PaintCount(a), 4);
+}
+
+TEST_F(WindowSystemTest, AnInvalidationWhilePaintingPaintsAgain) {
+  HWND a = Top("a", Bounds(0, 0, 100, 100));
+  Settle();
+  int paints = 0;
+  SetWindowProc(a, [&](HWND W, UINT M, WPARAM WP, LPARAM LP) -> LRESULT {
+    if (M != WM_PAINT) return DefWindowProc(W, M, WP, LP);
+    ++paints;
+    PAINTSTRUCT ps;
+    BeginPaint(W, ps);
+    if (paints == 1) InvalidateRect(W, nullptr, false);  // something changed while drawing
+    EndPaint(W, ps);
+    return 0;
+  });
+  InvalidateRect(a, nullptr, false);
+  sim::ProcessMessages();
+  EXPECT_EQ(paints, 2);
+  EXPECT_FALSE(GetUpdateRect(a, nullptr, false));
+  paints = 0;
+  InvalidateRect(a, nullptr, false);
+  UpdateWindow(a);
+  EXPECT_EQ(paints, 1);
+  EXPECT_TRUE(GetUpdateRect(a, nullptr, false));  // the next round of messages paints it
+  sim::ProcessMessages();
+  EXPECT_EQ(paints, 2);
 }
 
 TEST_F(WindowSystemTest, ExceptionsFromWindowProceduresGoToTheHandler) {
