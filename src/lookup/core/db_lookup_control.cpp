@@ -6,22 +6,6 @@ namespace ktlookup {
 
 using namespace vcl;
 
-namespace {
-
-// Sets a flag for the lifetime of the guard and clears it on every exit.
-class FlagGuard {
- public:
-  explicit FlagGuard(bool& Flag) : FFlag(Flag) { FFlag = true; }
-  ~FlagGuard() { FFlag = false; }
-  FlagGuard(const FlagGuard&) = delete;
-  FlagGuard& operator=(const FlagGuard&) = delete;
-
- private:
-  bool& FFlag;
-};
-
-}  // namespace
-
 // ---------------------------------------------------------------------------------------------
 // TKtDataLink and TKtListLink
 // ---------------------------------------------------------------------------------------------
