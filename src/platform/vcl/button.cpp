@@ -155,11 +155,7 @@ void TButton::Dispatch(TMessage& Message) {
 
 void TButton::PaintWindow(HDC DC) {
   TControlCanvas& c = *FCanvas;
-  struct Release {
-    TCanvas& Canvas;
-    ~Release() { Canvas.SetHandle(nullptr); }
-  } release{c};
-  c.SetHandle(DC);
+  TCanvasPaintScope scope(c, DC);
   c.ControlFontChanged();
   TRect r;
   GetClientRect(FHandle, r);

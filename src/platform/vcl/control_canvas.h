@@ -24,4 +24,17 @@ class TControlCanvas : public TCanvas {
   TControl* FControl;
 };
 
+// Points a canvas at a paint context for the life of the scope and lets it go on every exit,
+// exceptions included, so the canvas never keeps a context that the paint has released.
+class TCanvasPaintScope {
+ public:
+  TCanvasPaintScope(TCanvas& Canvas, HDC DC) : FCanvas(Canvas) { FCanvas.SetHandle(DC); }
+  ~TCanvasPaintScope() { FCanvas.SetHandle(nullptr); }
+  TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+  TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+ private:
+  TCanvas& FCanvas;
+};
+
 }  // namespace vcl

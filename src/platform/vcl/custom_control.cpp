@@ -19,14 +19,10 @@ void TCustomControl::Dispatch(TMessage& Message) {
 void TCustomControl::PaintWindow(HDC DC) {
   struct Restore {
     HDC& Slot;
-    TCanvas& Canvas;
-    ~Restore() {
-      Slot = nullptr;
-      Canvas.SetHandle(nullptr);
-    }
-  } restore{FPaintDC, *FCanvas};
+    ~Restore() { Slot = nullptr; }
+  } restore{FPaintDC};
   FPaintDC = DC;
-  FCanvas->SetHandle(DC);
+  TCanvasPaintScope scope(*FCanvas, DC);
   FCanvas->UpdateTextFlags();
   Paint();
 }

@@ -503,11 +503,7 @@ void TCustomEdit::Dispatch(TMessage& Message) {
 
 void TCustomEdit::PaintWindow(HDC DC) {
   TControlCanvas& c = *FCanvas;
-  struct Release {
-    TCanvas& Canvas;
-    ~Release() { Canvas.SetHandle(nullptr); }
-  } release{c};
-  c.SetHandle(DC);
+  TCanvasPaintScope scope(c, DC);
   c.ControlFontChanged();
   TRect client;
   GetClientRect(FHandle, client);

@@ -22,11 +22,7 @@ void TGraphicControl::Dispatch(TMessage& Message) {
 void TGraphicControl::WMPaint(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   if (!dc) return;
-  struct Release {
-    TCanvas& Canvas;
-    ~Release() { Canvas.SetHandle(nullptr); }
-  } release{*FCanvas};
-  FCanvas->SetHandle(dc);
+  TCanvasPaintScope scope(*FCanvas, dc);
   Paint();
 }
 
