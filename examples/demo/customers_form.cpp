@@ -33,8 +33,7 @@ TDBEdit* AddFieldRow(TForm* Form, TDataSource* Source, const std::string& Field,
 
 }  // namespace
 
-void RunCustomersForm(const DemoData& Data, Steps& Steps) {
-  TDataSet* customers = Data.Customers;
+TForm* MakeCustomersForm(const DemoData& Data) {
   auto* form = new TForm(Application);
   form->SetName("CustomerForm");
   form->SetCaption("Customers");
@@ -42,7 +41,7 @@ void RunCustomersForm(const DemoData& Data, Steps& Steps) {
 
   auto* source = new TDataSource(form);
   source->SetName("CustomerSource");
-  source->SetDataSet(customers);
+  source->SetDataSet(Data.Customers);
 
   auto* searchLabel = new TLabel(form);
   searchLabel->SetParent(form);
@@ -60,6 +59,14 @@ void RunCustomersForm(const DemoData& Data, Steps& Steps) {
   AddFieldRow(form, source, "City", "City:", 112, 140);
   AddFieldRow(form, source, "Country", "Country:", 140, 140);
   AddFieldRow(form, source, "Phone", "Phone:", 168, 120);
+  form->SetActiveControl(search);
+  return form;
+}
+
+void DriveCustomersForm(TForm* Form, const DemoData& Data, Steps& Steps) {
+  TDataSet* customers = Data.Customers;
+  auto* form = Form;
+  auto* search = static_cast<TKtSearchEdit*>(form->FindComponent("SearchEdit"));
   form->Show();
   search->SetFocus();
 
@@ -87,7 +94,6 @@ void RunCustomersForm(const DemoData& Data, Steps& Steps) {
   search->SelectAll();
   sim::PressKey(VK_DELETE);
   report("Cleared the text");
-  delete form;
 }
 
 }  // namespace demo

@@ -1,5 +1,6 @@
 // The customers form: a search edit over the customers and data-aware edits showing the
-// record it finds. Run drives it as a user would.
+// record it finds. MakeCustomersForm builds it; DriveCustomersForm types into it as a user
+// would, writing a picture after each step.
 #pragma once
 
 #include "demo_data.h"
@@ -7,6 +8,7 @@
 
 namespace demo {
 
-void RunCustomersForm(const DemoData& Data, Steps& Steps);
+vcl::TForm* MakeCustomersForm(const DemoData& Data);
+void DriveCustomersForm(vcl::TForm* Form, const DemoData& Data, Steps& Steps);
 
 }  // namespace demo

@@ -38,6 +38,17 @@ void FillCustomers(TMemDataSet* Table) {
   Table->First();
 }
 
+// A few hundred orders by the customers (every fifty-third without a customer).
+void FillOrders(TMemDataSet* Table, int Customers) {
+  for (int i = 0; i < 400; ++i) {
+    const Variant custNo = i % 53 == 17 ? Variant(Null) : Variant(1001 + (i * 37) % Customers);
+    const double saleDate = 46023.0 + i / 3;  // from 2026-01-01, three orders a day
+    const double amount = 20 + (i * 7919) % 98000 / 100.0;
+    Table->AppendRecord({10001 + i, custNo, Variant::FromDateTime(saleDate), amount});
+  }
+  Table->First();
+}
+
 }  // namespace
 
 DemoData MakeDemoData(TComponent* Owner) {
@@ -52,6 +63,16 @@ DemoData MakeDemoData(TComponent* Owner) {
   customers->Open();
   FillCustomers(customers);
   data.Customers = customers;
+
+  auto* orders = new TMemDataSet(Owner);
+  orders->SetName("Orders");
+  orders->AddIntegerField("OrderNo");
+  orders->AddIntegerField("CustNo");
+  orders->AddDateTimeField("SaleDate");
+  orders->AddFloatField("Amount");
+  orders->Open();
+  FillOrders(orders, customers->RecordCount());
+  data.Orders = orders;
   return data;
 }
 

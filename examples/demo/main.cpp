@@ -19,7 +19,9 @@ int main(int argc, char** argv) {
 
   auto* data = new vcl::TComponent(vcl::Application);
   const demo::DemoData tables = demo::MakeDemoData(data);
-  demo::RunCustomersForm(tables, steps);
+  vcl::TForm* customersForm = demo::MakeCustomersForm(tables);
+  demo::DriveCustomersForm(customersForm, tables, steps);
+  delete customersForm;
 
   std::printf("Pictures are in %s/\n", folder.c_str());
   delete data;
