@@ -390,17 +390,17 @@ void TKtDBLookupControl::SetListValue(const Variant& Value) {
 void TKtDBLookupControl::SelectKeyValue(const Variant& Value) {
   // Handlers of the edited dataset and its source run while the field is written: this may
   // be deleted by them.
-  auto alive = FAlive;
+  auto alive = Alive();
   if (!FMasterField || IsTrackingSelection()) {
     SetKeyValue(Value);
   } else if (FDataLink->Edit()) {
-    if (!*alive) return;
+    if (!alive) return;
     if (Value.IsNull() && EmptyItemVisible() && !FEmptyValue.empty())
       FMasterField->SetValue(FEmptyValue);
     else
       FMasterField->SetValue(Value);
   }
-  if (!*alive) return;
+  if (!alive) return;
   Repaint();
   Click();
 }
@@ -460,11 +460,11 @@ bool TKtDBLookupControl::ProcessSearchKey(char Key) {
   if (code == 8 && !FSearchText.empty()) FSearchText.pop_back();
   // CanModify puts the edited dataset into edit state and the choice fires OnClick: handlers
   // of either may delete this control.
-  auto alive = FAlive;
+  auto alive = Alive();
   const bool searchable = FListField &&
                           (FListField->FieldKind() == fkData || FListField->FieldKind() == fkInternalCalc) &&
                           CanModify();
-  if (!*alive) return false;
+  if (!alive) return false;
   if (searchable) {
     std::string candidate = FSearchText;
     if (code >= 32) {
@@ -489,16 +489,16 @@ bool TKtDBLookupControl::ProcessSearchKey(char Key) {
       if (candidate.empty()) {
         dataSet->First();
         SelectKeyValue(Null);
-        if (!*alive) return true;
+        if (!alive) return true;
         result = true;
       } else if (dataSet->Locate(FListField->FieldName(), Variant(candidate), {loCaseInsensitive, loPartialKey})) {
         SelectKeyValue(FKeyField->Value());
-        if (!*alive) return true;
+        if (!alive) return true;
         if (StartsWithText(candidate, FListField->EditText())) FSearchText = candidate;
         result = true;
       }
     } catch (...) {
-      if (!*alive) return false;
+      if (!alive) return false;
       FSearchText = candidate;
       result = false;
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/liveness.h"
 #include "platform/base/set.h"
 #include "platform/base/sysutils.h"
 
@@ -27,6 +28,18 @@ class TObject {
   // The class name for messages, "TComponent" for instance. Descendants that appear in
   // messages override it.
   virtual std::string ClassName() const { return "TObject"; }
+
+  // A token that reads false once this object is destroyed (see liveness.h): taken before
+  // calling out to a handler, checked when it returns.
+  TAliveToken Alive() const { return FLiveness.Token(); }
+
+ protected:
+  // Ends the liveness early: a destructor whose teardown calls out (notifies links, sources,
+  // windows) calls it first, so code it reaches stops as it would after the object is gone.
+  void EndLiveness() noexcept { FLiveness.End(); }
+
+ private:
+  TLiveness FLiveness;
 };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;

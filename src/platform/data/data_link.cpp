@@ -11,7 +11,7 @@ namespace vcl {
 // ---------------------------------------------------------------------------------------------
 
 TDataLink::~TDataLink() {
-  *FAlive = false;
+  EndLiveness();
   // No notification from a link being destroyed: its descendant part is gone already.
   FActive = FEditing = false;
   if (FDataSource) FDataSource->RemoveDataLink(this);
@@ -27,10 +27,10 @@ void TDataLink::SetDataSource(TDataSource* Value) {
   // Leaving one source and joining another are two changes, as on the framework: a link
   // moved between two active sources goes inactive and active again, so its owner rebinds.
   if (FDataSource) {
-    auto alive = FAlive;
+    auto alive = Alive();
     FDataSource->RemoveDataLink(this);
     UpdateState();
-    if (!*alive) return;
+    if (!alive) return;
   }
   if (Value) Value->AddDataLink(this);
   UpdateState();
@@ -43,7 +43,7 @@ void TDataLink::SetReadOnly(bool Value) {
 }
 
 void TDataLink::UpdateState() {
-  auto alive = FAlive;
+  auto alive = Alive();
   const bool active = FDataSource && FDataSource->State() != dsInactive;
   if (active != FActive) {
     FActive = active;
@@ -55,7 +55,7 @@ void TDataLink::UpdateState() {
       FLastShift = 0;
     }
     ActiveChanged();
-    if (!*alive) return;
+    if (!alive) return;
   }
   const TDataSetState state = FDataSource ? FDataSource->State() : dsInactive;
   const bool editing = FActive && (state == dsEdit || state == dsInsert) && !FReadOnly;
@@ -101,21 +101,21 @@ void TDataLink::DataEvent(TDataEvent Event, std::intptr_t Info) {
 
 bool TDataLink::Edit() {
   if (!FReadOnly && FDataSource) {
-    auto alive = FAlive;
+    auto alive = Alive();
     FDataSource->Edit();  // the data set's handlers may delete this link
-    if (!*alive) return false;
+    if (!alive) return false;
   }
   return FEditing;
 }
 
 void TDataLink::UpdateRecord() {
   FUpdating = true;
-  auto alive = FAlive;
+  auto alive = Alive();
   struct Reset {
     TDataLink* Link;
-    std::shared_ptr<bool> Alive;
+    TAliveToken Alive;
     ~Reset() {
-      if (*Alive) Link->FUpdating = false;
+      if (Alive) Link->FUpdating = false;
     }
   } reset{this, alive};
   UpdateData();
@@ -230,9 +230,9 @@ void TFieldDataLink::UpdateField() {
 void TFieldDataLink::SetField(TField* Value) {
   if (Value == FField) return;
   FField = Value;
-  auto alive = FAlive;
+  auto alive = Alive();
   EditingChanged();
-  if (*alive) RecordChanged(nullptr);
+  if (alive) RecordChanged(nullptr);
 }
 
 bool TFieldDataLink::CanModify() const {
@@ -241,9 +241,9 @@ bool TFieldDataLink::CanModify() const {
 
 bool TFieldDataLink::Edit() {
   if (!CanModify()) return FFieldEditing;
-  auto alive = FAlive;
+  auto alive = Alive();
   TDataLink::Edit();  // the data set's handlers may delete this link
-  return *alive && FFieldEditing;
+  return alive && FFieldEditing;
 }
 
 void TFieldDataLink::SetFieldEditing(bool Value) {
@@ -254,9 +254,9 @@ void TFieldDataLink::SetFieldEditing(bool Value) {
 }
 
 void TFieldDataLink::ActiveChanged() {
-  auto alive = FAlive;
+  auto alive = Alive();
   UpdateField();
-  if (*alive && FOnActiveChange) FOnActiveChange(this);
+  if (alive && FOnActiveChange) FOnActiveChange(this);
 }
 
 void TFieldDataLink::EditingChanged() {
@@ -269,16 +269,16 @@ void TFieldDataLink::FocusControl(TField*& Field) {
 
 void TFieldDataLink::RecordChanged(TField* Field) {
   if (Field && Field != FField) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   if (FOnDataChange) FOnDataChange(this);
-  if (*alive) FModified = false;
+  if (alive) FModified = false;
 }
 
 void TFieldDataLink::UpdateData() {
   if (!FModified) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   if (FField && FOnUpdateData) FOnUpdateData(this);
-  if (*alive) FModified = false;
+  if (alive) FModified = false;
 }
 
 }  // namespace vcl

@@ -71,7 +71,6 @@ class TDataLink : public TPersistent {
   virtual void RecordChanged(TField* /*Field*/) {}
   virtual void UpdateData() {}
 
-  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // false once destroyed
 
  private:
   friend class TDataSource;

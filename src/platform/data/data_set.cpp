@@ -53,7 +53,7 @@ TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSet::~TDataSet() {
   Destroying();
-  *FAlive = false;  // loops that are notifying through this data set stop
+  EndLiveness();  // loops that are notifying through this data set stop
   // Descendants close in their own destructors (closing needs their storage).
   FState = dsInactive;
   while (!FDataSources.empty()) {
@@ -75,9 +75,9 @@ void TDataSet::CheckInactive() const {
 
 void TDataSet::Open() {
   if (Active()) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeOpen);
-  if (!*alive || Active()) return;
+  if (!alive || Active()) return;
   InternalOpen();
   FCalcCache.clear();
   FCurPos = FReadPos = 0;
@@ -88,16 +88,16 @@ void TDataSet::Open() {
   // windows follow the cursor to the first record.
   UpdateWindows(TWindowMove::PinFirst);
   SetState(dsBrowse);
-  if (!*alive) return;
+  if (!alive) return;
   Fire(FAfterOpen);
-  if (*alive && !IsEmpty()) Fire(FAfterScroll);
+  if (alive && !IsEmpty()) Fire(FAfterScroll);
 }
 
 void TDataSet::Close() {
   if (!Active()) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeClose);
-  if (!*alive || !Active()) return;
+  if (!alive || !Active()) return;
   if (FState == dsInsert) InternalCancelInsert(FCurPos);
   FEditBuffer.clear();
   FEditCalcValid = false;
@@ -105,7 +105,7 @@ void TDataSet::Close() {
   FCurPos = FReadPos = 0;
   FBOF = FEOF = true;
   SetState(dsInactive);
-  if (!*alive) return;
+  if (!alive) return;
   InternalClose();
   FCalcCache.clear();
   Fire(FAfterClose);
@@ -117,37 +117,37 @@ void TDataSet::Close() {
 
 void TDataSet::First() {
   CheckBrowseMode();
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeScroll);
-  if (!*alive || !Active()) return;
+  if (!alive || !Active()) return;
   FCurPos = 0;
   FBOF = true;
   FEOF = InternalCount() == 0;
   UpdateWindows(TWindowMove::PinFirst);
   DataEvent(deDataSetChange);
-  if (*alive) Fire(FAfterScroll);
+  if (alive) Fire(FAfterScroll);
 }
 
 void TDataSet::Last() {
   CheckBrowseMode();
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeScroll);
-  if (!*alive || !Active()) return;
+  if (!alive || !Active()) return;
   const int n = InternalCount();
   FCurPos = std::max(0, n - 1);
   FEOF = true;
   FBOF = n == 0;
   UpdateWindows(TWindowMove::PinLast);
   DataEvent(deDataSetChange);
-  if (*alive) Fire(FAfterScroll);
+  if (alive) Fire(FAfterScroll);
 }
 
 int TDataSet::MoveBy(int Distance) {
   CheckBrowseMode();
   if (Distance == 0 || (Distance > 0 && FEOF) || (Distance < 0 && FBOF)) return 0;
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeScroll);
-  if (!*alive || !Active()) return 0;
+  if (!alive || !Active()) return 0;
   const int n = InternalCount();
   FBOF = FEOF = false;
   long long target = static_cast<long long>(FCurPos) + Distance;
@@ -163,7 +163,7 @@ int TDataSet::MoveBy(int Distance) {
   FCurPos = static_cast<int>(target);
   UpdateWindows(TWindowMove::Follow);
   DataEvent(deDataSetScroll, moved);
-  if (*alive) Fire(FAfterScroll);
+  if (alive) Fire(FAfterScroll);
   return moved;
 }
 
@@ -179,14 +179,14 @@ void TDataSet::SetRecNo(int Value) {
   if (n == 0) return;
   Value = std::clamp(Value, 1, n);
   if (Value - 1 == FCurPos) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeScroll);
-  if (!*alive || !Active()) return;
+  if (!alive || !Active()) return;
   FCurPos = Value - 1;
   FBOF = FEOF = false;
   UpdateWindows(TWindowMove::Center);
   DataEvent(deDataSetChange);
-  if (*alive) Fire(FAfterScroll);
+  if (alive) Fire(FAfterScroll);
 }
 
 int TDataSet::RecordCount() const {
@@ -224,17 +224,17 @@ void TDataSet::Edit() {
     return;
   }
   if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeEdit);
-  if (!*alive || FState != dsBrowse) return;
+  if (!alive || FState != dsBrowse) return;
   FEditBuffer.resize(static_cast<size_t>(FColumnCount));
   for (int c = 0; c < FColumnCount; ++c) FEditBuffer[static_cast<size_t>(c)] = GetRecordValue(FCurPos, c);
   FEditCalcValid = false;
   FModified = false;
   SetState(dsEdit);
-  if (!*alive) return;
+  if (!alive) return;
   DataEvent(deRecordChange);
-  if (*alive) Fire(FAfterEdit);
+  if (alive) Fire(FAfterEdit);
 }
 
 void TDataSet::Insert() {
@@ -249,11 +249,11 @@ void TDataSet::Append() {
 void TDataSet::StartEditing(TDataSetState NewState, int Pos) {
   CheckBrowseMode();
   if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeInsert);
-  if (!*alive || FState != dsBrowse) return;
+  if (!alive || FState != dsBrowse) return;
   Fire(FBeforeScroll);
-  if (!*alive || FState != dsBrowse) return;
+  if (!alive || FState != dsBrowse) return;
   const int n = InternalCount();
   const bool append = Pos == -2;
   const int pos = append ? n : std::min(FCurPos, n);
@@ -264,19 +264,19 @@ void TDataSet::StartEditing(TDataSetState NewState, int Pos) {
   FEditCalcValid = false;
   UpdateWindows(append ? TWindowMove::PinLast : TWindowMove::Inserted, pos);
   SetState(NewState);
-  if (!*alive) return;
+  if (!alive) return;
   try {
     Fire(FOnNewRecord);
   } catch (...) {
-    if (*alive) Cancel();
+    if (alive) Cancel();
     throw;
   }
-  if (!*alive || FState != NewState) return;
+  if (!alive || FState != NewState) return;
   FModified = false;  // defaults set by OnNewRecord are not the user's changes
   DataEvent(deDataSetChange);
-  if (!*alive) return;
+  if (!alive) return;
   Fire(FAfterInsert);
-  if (*alive) Fire(FAfterScroll);
+  if (alive) Fire(FAfterScroll);
 }
 
 void TDataSet::UpdateRecord() {
@@ -286,11 +286,11 @@ void TDataSet::UpdateRecord() {
 
 void TDataSet::CheckBrowseMode() {
   CheckActive();
-  auto alive = FAlive;
+  auto alive = Alive();
   DataEvent(deCheckBrowseMode);
-  if (!*alive || !InEditMode()) return;
+  if (!alive || !InEditMode()) return;
   UpdateRecord();
-  if (!*alive || !InEditMode()) return;
+  if (!alive || !InEditMode()) return;
   if (FModified)
     Post();
   else
@@ -300,13 +300,13 @@ void TDataSet::CheckBrowseMode() {
 void TDataSet::Post() {
   CheckActive();
   if (!InEditMode()) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   UpdateRecord();
-  if (!*alive || !InEditMode()) return;
+  if (!alive || !InEditMode()) return;
   DataEvent(deCheckBrowseMode);
-  if (!*alive || !InEditMode()) return;
+  if (!alive || !InEditMode()) return;
   Fire(FBeforePost);
-  if (!*alive || !InEditMode()) return;
+  if (!alive || !InEditMode()) return;
   // Required data fields must have a value; the control that edits the first one that has
   // none is asked to take the focus.
   for (TField* f : FFields) {
@@ -328,17 +328,17 @@ void TDataSet::Post() {
   FEditCalcValid = false;
   FModified = false;
   SetState(dsBrowse);
-  if (!*alive) return;
+  if (!alive) return;
   UpdateWindows(TWindowMove::Follow);
   DataEvent(deDataSetChange);
-  if (*alive) Fire(FAfterPost);
+  if (alive) Fire(FAfterPost);
 }
 
 void TDataSet::Cancel() {
   if (!InEditMode()) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeCancel);
-  if (!*alive || !InEditMode()) return;
+  if (!alive || !InEditMode()) return;
   if (FState == dsInsert) {
     const int pos = FCurPos;
     InternalCancelInsert(pos);
@@ -352,10 +352,10 @@ void TDataSet::Cancel() {
   FEditCalcValid = false;
   FModified = false;
   SetState(dsBrowse);
-  if (!*alive) return;
+  if (!alive) return;
   UpdateWindows(TWindowMove::Follow);
   DataEvent(deDataSetChange);
-  if (*alive) Fire(FAfterCancel);
+  if (alive) Fire(FAfterCancel);
 }
 
 void TDataSet::Delete() {
@@ -366,13 +366,13 @@ void TDataSet::Delete() {
   }
   if (InternalCount() == 0) DatabaseError(SDataSetEmpty, this);
   if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
-  auto alive = FAlive;
+  auto alive = Alive();
   DataEvent(deCheckBrowseMode);
-  if (!*alive) return;
+  if (!alive) return;
   Fire(FBeforeDelete);
-  if (!*alive) return;
+  if (!alive) return;
   Fire(FBeforeScroll);
-  if (!*alive || !Active() || InternalCount() == 0) return;
+  if (!alive || !Active() || InternalCount() == 0) return;
   const int pos = FCurPos;
   FCalcCache.erase(RecordId(pos));
   InternalDelete(pos);
@@ -385,12 +385,12 @@ void TDataSet::Delete() {
   UpdateWindows(TWindowMove::Deleted, pos);
   if (FState == dsEdit) {
     SetState(dsBrowse);
-    if (!*alive) return;
+    if (!alive) return;
   }
   DataEvent(deDataSetChange);
-  if (!*alive) return;
+  if (!alive) return;
   Fire(FAfterDelete);
-  if (*alive) Fire(FAfterScroll);
+  if (alive) Fire(FAfterScroll);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -472,14 +472,14 @@ bool TDataSet::Locate(const std::string& KeyFields, const Variant& KeyValues, TL
   const std::vector<TSearchKey> keys = MakeKeys(KeyFields, KeyValues);
   const int pos = keys.empty() ? -1 : FindRecord(keys, Options);
   if (pos < 0) return false;
-  auto alive = FAlive;
+  auto alive = Alive();
   Fire(FBeforeScroll);
-  if (!*alive || !Active() || pos >= InternalCount()) return false;
+  if (!alive || !Active() || pos >= InternalCount()) return false;
   FCurPos = FReadPos = pos;
   FBOF = FEOF = false;
   UpdateWindows(TWindowMove::Center);
   DataEvent(deDataSetChange);
-  if (*alive) Fire(FAfterScroll);
+  if (alive) Fire(FAfterScroll);
   return true;
 }
 
@@ -562,9 +562,9 @@ void TDataSet::RemoveField(TField* Field) {
   // Links must let go of a field that goes away even while controls are disabled.
   const int disabled = Field->ComponentState().Contains(csDestroying) ? FDisableCount : 0;
   FDisableCount -= disabled;
-  auto alive = FAlive;
+  auto alive = Alive();
   TFinally restore{[&] {
-    if (*alive) FDisableCount += disabled;
+    if (alive) FDisableCount += disabled;
   }};
   DataEvent(deLayoutChange);
 }
@@ -644,18 +644,18 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
       keys[i]->SetValue(keyValues.IsArray() ? keyValues.GetElement(static_cast<int>(i)) : keyValues);
     return;
   }
-  auto alive = FAlive;
+  auto alive = Alive();
   if (Field->FOnValidate) {
     FValidatingField = Field;
     FValidatingValue = Value;
     TFinally done{[&] {
-      if (!*alive) return;
+      if (!alive) return;
       FValidatingField = nullptr;
       FValidatingValue = Variant();
     }};
     Field->FOnValidate(Field);  // raising rejects the value
   }
-  if (!*alive || !InEditMode()) return;
+  if (!alive || !InEditMode()) return;
   if (kind == fkCalculated) {
     if (!FEditCalcValid) {
       std::vector<Variant> calc;
@@ -671,7 +671,7 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
   }
   if (Field->FOnChange) {
     Field->FOnChange(Field);
-    if (!*alive) return;
+    if (!alive) return;
   }
   DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
 }
@@ -688,9 +688,9 @@ void TDataSet::CalculateFields(int Pos, std::vector<Variant>& Calc) const {
   const TDataSetState savedState = FState;
   const int savedPos = FCalcPos;
   std::vector<Variant>* savedTarget = FCalcTarget;
-  auto alive = FAlive;
+  auto alive = Alive();
   TFinally restore{[&] {
-    if (!*alive) return;
+    if (!alive) return;
     self->FState = savedState;
     FCalcPos = savedPos;
     FCalcTarget = savedTarget;
@@ -766,11 +766,11 @@ void TDataSet::DataEvent(TDataEvent Event, std::intptr_t Info) {
   // A source (or a link behind it) may detach, free this data set or free other sources
   // while it is told: iterate over a copy and check before each call.
   // A source whose links raise does not keep the other sources from hearing either.
-  auto alive = FAlive;
+  auto alive = Alive();
   std::exception_ptr error;
   const std::vector<TDataSource*> sources(FDataSources);
   for (TDataSource* source : sources) {
-    if (!*alive) break;
+    if (!alive) break;
     if (std::find(FDataSources.begin(), FDataSources.end(), source) == FDataSources.end()) continue;
     try {
       source->DataEvent(Event, Info);
@@ -790,9 +790,9 @@ void TDataSet::DisableControls() {
 
 void TDataSet::EnableControls() {
   if (FDisableCount == 0 || --FDisableCount > 0) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   DataEvent(deUpdateState);  // the sources catch up with any change of state
-  if (!*alive || FDisableCount > 0) return;
+  if (!alive || FDisableCount > 0) return;
   if (Active() && FDisableState != dsInactive && (FEventWhileDisabled || FLayoutWhileDisabled))
     DataEvent(FLayoutWhileDisabled ? deLayoutChange : deDataSetChange);
 }

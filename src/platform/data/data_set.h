@@ -245,7 +245,6 @@ class TDataSet : public TComponent {
   void AddDataSource(TDataSource* Source);
   void RemoveDataSource(TDataSource* Source);
 
-  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // false once destroyed
   std::vector<TField*> FFields;
   std::vector<TDataSource*> FDataSources;
   TDataSetState FState = dsInactive;

@@ -19,17 +19,16 @@ TDataSource::~TDataSource() {
     link->FDataSource = nullptr;
     link->FActive = link->FEditing = false;
   }
-  *FAlive = false;
 }
 
 void TDataSource::SetDataSet(TDataSet* Value) {
   if (Value == FDataSet) return;
   if (Value && IsLinkedTo(Value)) DatabaseError(SCircularDataLink, this);
-  auto alive = FAlive;
+  auto alive = Alive();
   if (FDataSet) {
     FDataSet->RemoveDataSource(this);
     UpdateState();
-    if (!*alive) return;
+    if (!alive) return;
   }
   if (Value) {
     Value->AddDataSource(this);
@@ -78,11 +77,11 @@ void TDataSource::UpdateState() {
   const TDataSetState prior = FState;
   FState = state;
   // As with data events, a link that raises does not keep the others from hearing.
-  auto alive = FAlive;
+  auto alive = Alive();
   std::exception_ptr error;
   const std::vector<TDataLink*> links(FDataLinks);
   for (TDataLink* link : links) {
-    if (!*alive) break;
+    if (!alive) break;
     if (!HasLink(link)) continue;
     try {
       link->UpdateState();
@@ -91,9 +90,9 @@ void TDataSource::UpdateState() {
     }
   }
   if (error) std::rethrow_exception(error);
-  if (!*alive || ComponentState().Contains(csDestroying)) return;
+  if (!alive || ComponentState().Contains(csDestroying)) return;
   if (FOnStateChange) FOnStateChange(this);
-  if (*alive && prior == dsInactive && FOnDataChange) FOnDataChange(this, nullptr);
+  if (alive && prior == dsInactive && FOnDataChange) FOnDataChange(this, nullptr);
 }
 
 void TDataSource::DataEvent(TDataEvent Event, std::intptr_t Info) {
@@ -106,11 +105,11 @@ void TDataSource::DataEvent(TDataEvent Event, std::intptr_t Info) {
   // source while it is told: iterate over a copy and check before each call.
   // A link that raises does not keep the others from hearing: the first error passes on
   // once every link was told.
-  auto alive = FAlive;
+  auto alive = Alive();
   std::exception_ptr error;
   const std::vector<TDataLink*> links(FDataLinks);
   for (TDataLink* link : links) {
-    if (!*alive) break;
+    if (!alive) break;
     if (!HasLink(link)) continue;
     try {
       link->DataEvent(Event, Info);
@@ -119,7 +118,7 @@ void TDataSource::DataEvent(TDataEvent Event, std::intptr_t Info) {
     }
   }
   if (error) std::rethrow_exception(error);
-  if (!*alive || FState == dsInactive) return;
+  if (!alive || FState == dsInactive) return;
   switch (Event) {
     case deFieldChange:
       if (FOnDataChange) FOnDataChange(this, reinterpret_cast<TField*>(Info));

@@ -53,7 +53,6 @@ class TDataSource : public TComponent {
   void RemoveDataLink(TDataLink* Link);
   bool HasLink(TDataLink* Link) const;
 
-  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // false once destroyed
   TDataSet* FDataSet = nullptr;
   std::vector<TDataLink*> FDataLinks;
   TDataSetState FState = dsInactive;

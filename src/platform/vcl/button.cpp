@@ -65,11 +65,11 @@ bool TButton::ButtonWindowProc(TMessage& Message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       if (GetFocus() != FHandle) {
-        auto alive = FAlive;
+        auto alive = Alive();
         vcl::SetFocus(FHandle);
         // A press that could not take the focus (an exit handler kept it elsewhere, or freed
         // this button) presses nothing.
-        if (!*alive || !FHandle || GetFocus() != FHandle) return true;
+        if (!alive || !FHandle || GetFocus() != FHandle) return true;
       }
       FMouseDown = true;
       SetCapture(FHandle);

@@ -44,7 +44,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
-  *FAlive = false;
+  EndLiveness();
   if (Application) Application->ControlDestroyed(this);
   SetParent(nullptr);
 }
@@ -214,9 +214,9 @@ std::string TControl::Text() {
 
 void TControl::SetText(const std::string& Value) {
   if (Text() == Value) return;
-  auto alive = FAlive;
+  auto alive = Alive();
   Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Value.c_str()));  // OnChange may free this
-  if (*alive) Perform(CM_TEXTCHANGED, 0, 0);
+  if (alive) Perform(CM_TEXTCHANGED, 0, 0);
 }
 
 // ---- painting -------------------------------------------------------------------------------
@@ -333,59 +333,59 @@ void TControl::DoMouseUp(TMessage& Message, TMouseButton Button) {
 }
 
 void TControl::WMLButtonDown(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   SendCancelMode();
-  if (!*alive) return;
+  if (!alive) return;
   DefaultHandler(Message);
-  if (!*alive) return;
+  if (!alive) return;
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
   DoMouseDown(Message, mbLeft, {});
 }
 
 void TControl::WMLButtonDblClk(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   SendCancelMode();
-  if (!*alive) return;
+  if (!alive) return;
   DefaultHandler(Message);
-  if (!*alive) return;
+  if (!alive) return;
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) DblClick();
-  if (!*alive) return;
+  if (!alive) return;
   DoMouseDown(Message, mbLeft, {ssDouble});
 }
 
 void TControl::WMLButtonUp(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   DefaultHandler(Message);
-  if (!*alive) return;
+  if (!alive) return;
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
   if (FControlState.Contains(csClicked)) {
     FControlState.Exclude(csClicked);
     if (ClientRect().Contains(PointFromLParam(Message.LParam))) Click();
-    if (!*alive) return;
+    if (!alive) return;
   }
   DoMouseUp(Message, mbLeft);
 }
 
 void TControl::WMRButtonDown(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   DefaultHandler(Message);
-  if (!*alive) return;
+  if (!alive) return;
   DoMouseDown(Message, mbRight, Message.Msg == WM_RBUTTONDBLCLK ? TShiftState{ssDouble} : TShiftState{});
 }
 
 void TControl::WMRButtonUp(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   DefaultHandler(Message);
-  if (!*alive) return;
+  if (!alive) return;
   DoMouseUp(Message, mbRight);
 }
 
 void TControl::WMMButtonDown(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   DefaultHandler(Message);
-  if (!*alive) return;
+  if (!alive) return;
   DoMouseDown(Message, mbMiddle, Message.Msg == WM_MBUTTONDBLCLK ? TShiftState{ssDouble} : TShiftState{});
 }
 
@@ -426,10 +426,10 @@ void TControl::CMMouseWheel(TMessage& Message) {
   int delta = GET_WHEEL_DELTA_WPARAM(Message.WParam);
   TPoint pos = PointFromLParam(Message.LParam);
   Message.Result = 0;
-  auto alive = FAlive;
+  auto alive = Alive();
   if (DoMouseWheel(shift, delta, pos))
     Message.Result = 1;
-  else if (*alive && FParent)
+  else if (alive && FParent)
     Message.Result = static_cast<TControl*>(FParent)->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
 }
 
@@ -445,10 +445,10 @@ void TControl::WMContextMenu(TMessage& Message) {
     }
   }
   bool handled = false;
-  auto alive = FAlive;
+  auto alive = Alive();
   DoContextPopup(temp, handled);
   Message.Result = handled ? 1 : 0;
-  if (!handled && *alive) DefaultHandler(Message);
+  if (!handled && alive) DefaultHandler(Message);
 }
 
 // ---- dynamic methods ------------------------------------------------------------------------
@@ -490,15 +490,15 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   bool result = false;
-  auto alive = FAlive;
+  auto alive = Alive();
   if (FOnMouseWheel) {
     auto handler = FOnMouseWheel;  // the handler may free this control
     handler(this, Shift, WheelDelta, MousePos, result);
   }
-  if (result || !*alive) return result;
+  if (result || !alive) return result;
   FWheelAccumulator += WheelDelta;
   // A notch's handler may free this control: the notches left go nowhere.
-  while (*alive && std::abs(FWheelAccumulator) >= WHEEL_DELTA) {
+  while (alive && std::abs(FWheelAccumulator) >= WHEEL_DELTA) {
     bool negative = FWheelAccumulator < 0;
     FWheelAccumulator = std::abs(FWheelAccumulator) - WHEEL_DELTA;
     if (negative) {

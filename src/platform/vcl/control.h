@@ -319,9 +319,6 @@ class TControl : public TComponent {
   TMouseWheelUpDownEvent FOnMouseWheelUp;
   TContextPopupEvent FOnContextPopup;
   TNotifyEvent FOnResize;
-  // False once the control is destroyed: handlers check it after calling out to events that
-  // may free the control.
-  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 
   friend class TWinControl;
 };

@@ -40,9 +40,9 @@ void TDBEdit::SetReadOnly(bool Value) {
 }
 
 void TDBEdit::Reset() {
-  auto alive = FAlive;
+  auto alive = Alive();
   FDataLink->Reset();  // an OnChange handler may free this edit
-  if (*alive) SelectAll();
+  if (alive) SelectAll();
 }
 
 void TDBEdit::Notification(TComponent* AComponent, TOperation Operation) {
@@ -97,15 +97,15 @@ void TDBEdit::Change() {
 }
 
 void TDBEdit::KeyDown(Word& Key, TShiftState Shift) {
-  auto alive = FAlive;
+  auto alive = Alive();
   TCustomMaskEdit::KeyDown(Key, Shift);
-  if (*alive && (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift)))) FDataLink->Edit();
+  if (alive && (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift)))) FDataLink->Edit();
 }
 
 void TDBEdit::KeyPress(char& Key) {
-  auto alive = FAlive;
+  auto alive = Alive();
   TWinControl::KeyPress(Key);  // OnKeyPress sees the key first
-  if (!*alive) return;
+  if (!alive) return;
   TField* field = FDataLink->Field();
   if (static_cast<unsigned char>(Key) >= 32 && field && !field->IsValidChar(Key)) {
     MessageBeep(0);
@@ -116,27 +116,27 @@ void TDBEdit::KeyPress(char& Key) {
     Key = 0;
   } else if (IsEditingChar(Key)) {
     FDataLink->Edit();  // a state handler may free this edit
-    if (!*alive) return;
+    if (!alive) return;
     if (!EditCanModify()) Key = 0;
   }
 }
 
 void TDBEdit::WMCut(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   FDataLink->Edit();  // a state handler may free this edit
-  if (*alive) TCustomMaskEdit::WMCut(Message);
+  if (alive) TCustomMaskEdit::WMCut(Message);
 }
 
 void TDBEdit::WMPaste(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   FDataLink->Edit();  // a state handler may free this edit
-  if (*alive) TCustomMaskEdit::WMPaste(Message);
+  if (alive) TCustomMaskEdit::WMPaste(Message);
 }
 
 void TDBEdit::CMEnter(TMessage& Message) {
-  auto alive = FAlive;
+  auto alive = Alive();
   SetFocused(true);  // an OnChange handler may free this edit
-  if (*alive) TCustomMaskEdit::CMEnter(Message);
+  if (alive) TCustomMaskEdit::CMEnter(Message);
 }
 
 void TDBEdit::CMExit(TMessage& Message) {
@@ -147,9 +147,9 @@ void TDBEdit::CMExit(TMessage& Message) {
     if (CanFocus()) SetFocus();
     throw;
   }
-  auto alive = FAlive;
+  auto alive = Alive();
   SetFocused(false);  // an OnChange handler may free this edit
-  if (*alive) TCustomMaskEdit::CMExit(Message);
+  if (alive) TCustomMaskEdit::CMExit(Message);
 }
 
 void TDBEdit::Dispatch(TMessage& Message) {

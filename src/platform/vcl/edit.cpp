@@ -329,10 +329,10 @@ void TCustomEdit::EditMouse(TMessage& Message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       if (GetFocus() != FHandle) {
-        auto alive = FAlive;
+        auto alive = Alive();
         vcl::SetFocus(FHandle);
         // The focus may have been refused (or this edit freed) by an exit handler.
-        if (!*alive || !FHandle || GetFocus() != FHandle) return;
+        if (!alive || !FHandle || GetFocus() != FHandle) return;
       }
       if (Message.Msg == WM_LBUTTONDBLCLK) {
         FModel.SelectWordAt(CharIndexAt(p.X));
@@ -411,16 +411,16 @@ void TCustomEdit::Change() {
 }
 
 void TCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
-  auto alive = FAlive;
+  auto alive = Alive();
   TWinControl::KeyDown(Key, Shift);
-  if (!*alive) return;
+  if (!alive) return;
   if ((Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift))) && !EditCanModify()) Key = 0;
 }
 
 void TCustomEdit::KeyPress(char& Key) {
-  auto alive = FAlive;
+  auto alive = Alive();
   TWinControl::KeyPress(Key);
-  if (!*alive) return;
+  if (!alive) return;
   if (IsEditingChar(Key) && !EditCanModify()) Key = 0;
 }
 

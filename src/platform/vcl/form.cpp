@@ -132,11 +132,11 @@ bool TForm::SetFocusedControl(TWinControl* Control) {
   Control->FControlState.Include(csFocusing);
   struct Clear {  // an exit or enter handler may free the control
     TWinControl* C;
-    std::shared_ptr<bool> Alive;
+    TAliveToken Alive;
     ~Clear() {
-      if (*Alive) C->FControlState.Exclude(csFocusing);
+      if (Alive) C->FControlState.Exclude(csFocusing);
     }
-  } clear{Control, Control->FAlive};
+  } clear{Control, Control->Alive()};
   if (Screen && Screen->FFocusedForm != this) {
     if (TForm* old = Screen->FFocusedForm) {
       Screen->FFocusedForm = nullptr;

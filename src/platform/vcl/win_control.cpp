@@ -250,9 +250,9 @@ void TWinControl::CMVisibleChanged(TMessage&) {
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle) {
-    auto alive = FAlive;
+    auto alive = Alive();
     SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (!*alive) return;  // an OnResize handler freed this control
+    if (!alive) return;  // an OnResize handler freed this control
     // The window reports the new bounds (WM_WINDOWPOSCHANGED); keep them even if it did not.
     if (FLeft != ALeft || FTop != ATop || FWidth != AWidth || FHeight != AHeight) {
       StoreBounds(ALeft, ATop, AWidth, AHeight);
@@ -580,18 +580,18 @@ bool TWinControl::DoKeyPress(TMessage& Message) {
 }
 
 void TWinControl::WMKeyDown(TMessage& Message) {
-  auto alive = FAlive;
-  if (!DoKeyDown(Message) && *alive) DefaultHandler(Message);
+  auto alive = Alive();
+  if (!DoKeyDown(Message) && alive) DefaultHandler(Message);
 }
 
 void TWinControl::WMKeyUp(TMessage& Message) {
-  auto alive = FAlive;
-  if (!DoKeyUp(Message) && *alive) DefaultHandler(Message);
+  auto alive = Alive();
+  if (!DoKeyUp(Message) && alive) DefaultHandler(Message);
 }
 
 void TWinControl::WMChar(TMessage& Message) {
-  auto alive = FAlive;
-  if (!DoKeyPress(Message) && *alive) DefaultHandler(Message);
+  auto alive = Alive();
+  if (!DoKeyPress(Message) && alive) DefaultHandler(Message);
 }
 
 namespace {
@@ -735,9 +735,9 @@ void TWinControl::DefaultHandler(TMessage& Message) {
 
 void TWinControl::DefWndProc(TMessage& Message) {
   if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && !Focused() && FocusOnClick()) {
-    auto alive = FAlive;
+    auto alive = Alive();
     SetFocus();
-    if (!*alive || !FHandle) return;
+    if (!alive || !FHandle) return;
   }
   Message.Result = DefWindowProc(FHandle, Message.Msg, Message.WParam, Message.LParam);
 }
