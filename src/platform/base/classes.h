@@ -59,8 +59,8 @@ enum class TOperation { opInsert, opRemove };
 using enum TOperation;
 
 enum class TComponentStateItem {
-  csLoading,     // properties are being read from a stream; Loaded follows
-  csReading,     // the stream reader is setting properties
+  csLoading,  // properties are being read from a stream; Loaded follows
+  csReading,  // the stream reader is setting properties
   csWriting,
   csDestroying,  // the destructor has begun
   csDesigning,   // the component lives in a form designer
@@ -94,7 +94,7 @@ class TComponent : public TPersistent {
   TComponentState ComponentState() const { return FComponentState; }
 
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-  TComponent* Components(int Index) const;  // raises EListError outside 0..ComponentCount-1
+  TComponent* Components(int Index) const;                   // raises EListError outside 0..ComponentCount-1
   TComponent* FindComponent(const std::string& Name) const;  // nil when absent; ignores case
 
   // Ownership changes. InsertComponent tells this component Notification(C, opInsert).
@@ -125,7 +125,6 @@ class TComponent : public TPersistent {
   // Marks csDestroying on this component and the ones it owns. Descendants may call it early
   // in their destructors; the base destructor calls it in any case.
   void Destroying();
-
 
  private:
   void InsertItem(TComponent* AComponent);

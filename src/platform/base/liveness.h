@@ -25,8 +25,16 @@
 // Take a token before the first call that may run a handler, never after: reading a freed
 // object to get its token is the very fault tokens prevent. A function handed another object
 // (a field, a new data source, a form) takes that object's token too.
+//
+// 3. When several parties must all be told (every link of a source, a state change and then
+//    the change of the record), tell each even when one raises, and pass the first error on
+//    once the object is whole again: TFirstError collects it.
+//
+// Destructors never throw: what a handler raises while its object is being destroyed is
+// dropped where the destruction calls out (a destructor has no caller to tell).
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -79,5 +87,33 @@ typename std::function<Signature>::result_type CallEvent(const std::function<Sig
   std::function<Signature> copy(Handler);
   return copy(std::forward<Args>(A)...);
 }
+
+// Runs steps that must all happen and keeps the first error they raise, to pass it on when
+// the last one ran:
+//
+//     TFirstError error;
+//     error.Run([&] { SetState(dsBrowse); });
+//     if (!alive) return error.Raise();  // gone: only the error passes on
+//     error.Run([&] { DataEvent(deDataSetChange); });
+//     error.Raise();
+class TFirstError {
+ public:
+  template <typename Step>
+  void Run(Step&& S) {
+    try {
+      S();
+    } catch (...) {
+      if (!FError) FError = std::current_exception();
+    }
+  }
+  bool Failed() const noexcept { return FError != nullptr; }
+  // Raises the first error, if any; does nothing otherwise.
+  void Raise() {
+    if (FError) std::rethrow_exception(FError);
+  }
+
+ private:
+  std::exception_ptr FError;
+};
 
 }  // namespace vcl

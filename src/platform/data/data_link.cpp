@@ -26,14 +26,21 @@ void TDataLink::SetDataSource(TDataSource* Value) {
   if (FDataSourceFixed) DatabaseError(SDataSourceFixed, FDataSource);
   // Leaving one source and joining another are two changes, as on the framework: a link
   // moved between two active sources goes inactive and active again, so its owner rebinds.
+  // The owner's handlers may free this link or the new source meanwhile; a handler that
+  // raises does not keep the link from joining the new source.
+  auto alive = Alive();
+  auto valueAlive = Value ? Value->Alive() : TAliveToken();
+  TFirstError error;
   if (FDataSource) {
-    auto alive = Alive();
     FDataSource->RemoveDataLink(this);
-    UpdateState();
-    if (!alive) return;
+    error.Run([&] { UpdateState(); });
+    if (!alive) return error.Raise();
   }
-  if (Value) Value->AddDataLink(this);
-  UpdateState();
+  if (Value && valueAlive && !FDataSource) {
+    Value->AddDataLink(this);
+    error.Run([&] { UpdateState(); });
+  }
+  error.Raise();
 }
 
 void TDataLink::SetReadOnly(bool Value) {
@@ -44,6 +51,8 @@ void TDataLink::SetReadOnly(bool Value) {
 
 void TDataLink::UpdateState() {
   auto alive = Alive();
+  // An owner whose ActiveChanged raises still hears whether the data set is editing.
+  TFirstError error;
   const bool active = FDataSource && FDataSource->State() != dsInactive;
   if (active != FActive) {
     FActive = active;
@@ -54,15 +63,16 @@ void TDataLink::UpdateState() {
       AdjustWindow(TWindowMove::Follow, 0);
       FLastShift = 0;
     }
-    ActiveChanged();
-    if (!alive) return;
+    error.Run([&] { ActiveChanged(); });
+    if (!alive) return error.Raise();
   }
   const TDataSetState state = FDataSource ? FDataSource->State() : dsInactive;
   const bool editing = FActive && (state == dsEdit || state == dsInsert) && !FReadOnly;
   if (editing != FEditing) {
     FEditing = editing;
-    EditingChanged();
+    error.Run([&] { EditingChanged(); });
   }
+  error.Raise();
 }
 
 void TDataLink::DataEvent(TDataEvent Event, std::intptr_t Info) {
@@ -250,13 +260,13 @@ void TFieldDataLink::SetFieldEditing(bool Value) {
   if (Value == FFieldEditing) return;
   FFieldEditing = Value;
   FModified = false;
-  if (FOnEditingChange) FOnEditingChange(this);
+  CallEvent(FOnEditingChange, this);
 }
 
 void TFieldDataLink::ActiveChanged() {
   auto alive = Alive();
   UpdateField();
-  if (alive && FOnActiveChange) FOnActiveChange(this);
+  if (alive) CallEvent(FOnActiveChange, this);
 }
 
 void TFieldDataLink::EditingChanged() {
@@ -264,20 +274,20 @@ void TFieldDataLink::EditingChanged() {
 }
 
 void TFieldDataLink::FocusControl(TField*& Field) {
-  if (Field && Field == FField && FOnFocusRequest && FOnFocusRequest(this)) Field = nullptr;
+  if (Field && Field == FField && CallEvent(FOnFocusRequest, this)) Field = nullptr;
 }
 
 void TFieldDataLink::RecordChanged(TField* Field) {
   if (Field && Field != FField) return;
   auto alive = Alive();
-  if (FOnDataChange) FOnDataChange(this);
+  CallEvent(FOnDataChange, this);
   if (alive) FModified = false;
 }
 
 void TFieldDataLink::UpdateData() {
   if (!FModified) return;
   auto alive = Alive();
-  if (FField && FOnUpdateData) FOnUpdateData(this);
+  if (FField) CallEvent(FOnUpdateData, this);
   if (alive) FModified = false;
 }
 

@@ -59,8 +59,11 @@ TDataSet::~TDataSet() {
   while (!FDataSources.empty()) {
     TDataSource* source = FDataSources.back();
     FDataSources.pop_back();
-    source->FDataSet = nullptr;
-    source->UpdateState();
+    // A link that raises now has no caller to tell: dropped.
+    try {
+      source->DataSetDestroyed();
+    } catch (...) {
+    }
   }
   while (!FFields.empty()) delete FFields.back();  // each removes itself
 }
@@ -72,6 +75,10 @@ void TDataSet::CheckActive() const {
 void TDataSet::CheckInactive() const {
   if (Active()) DatabaseError(SDataSetOpen, const_cast<TDataSet*>(this));
 }
+
+// Every operation below takes the data set's token before its first call out (a handler, a
+// link, a pending edit's post) and returns at once when a handler freed the data set. A state
+// change whose handlers raise still completes, with the links told; the error passes on then.
 
 void TDataSet::Open() {
   if (Active()) return;
@@ -87,7 +94,7 @@ void TDataSet::Open() {
   // Links still active here were not told of a Close while controls were disabled: their
   // windows follow the cursor to the first record.
   UpdateWindows(TWindowMove::PinFirst);
-  SetState(dsBrowse);
+  SetState(dsBrowse);  // raising leaves the data set open, its links told
   if (!alive) return;
   Fire(FAfterOpen);
   if (alive && !IsEmpty()) Fire(FAfterScroll);
@@ -104,10 +111,12 @@ void TDataSet::Close() {
   FModified = false;
   FCurPos = FReadPos = 0;
   FBOF = FEOF = true;
-  SetState(dsInactive);
-  if (!alive) return;
+  TFirstError error;
+  error.Run([&] { SetState(dsInactive); });
+  if (!alive) return error.Raise();
   InternalClose();
   FCalcCache.clear();
+  error.Raise();
   Fire(FAfterClose);
 }
 
@@ -116,8 +125,9 @@ void TDataSet::Close() {
 // ---------------------------------------------------------------------------------------------
 
 void TDataSet::First() {
-  CheckBrowseMode();
   auto alive = Alive();
+  CheckBrowseMode();
+  if (!alive) return;
   Fire(FBeforeScroll);
   if (!alive || !Active()) return;
   FCurPos = 0;
@@ -129,8 +139,9 @@ void TDataSet::First() {
 }
 
 void TDataSet::Last() {
-  CheckBrowseMode();
   auto alive = Alive();
+  CheckBrowseMode();
+  if (!alive) return;
   Fire(FBeforeScroll);
   if (!alive || !Active()) return;
   const int n = InternalCount();
@@ -143,9 +154,10 @@ void TDataSet::Last() {
 }
 
 int TDataSet::MoveBy(int Distance) {
-  CheckBrowseMode();
-  if (Distance == 0 || (Distance > 0 && FEOF) || (Distance < 0 && FBOF)) return 0;
   auto alive = Alive();
+  CheckBrowseMode();
+  if (!alive) return 0;
+  if (Distance == 0 || (Distance > 0 && FEOF) || (Distance < 0 && FBOF)) return 0;
   Fire(FBeforeScroll);
   if (!alive || !Active()) return 0;
   const int n = InternalCount();
@@ -174,12 +186,13 @@ int TDataSet::RecNo() const {
 
 void TDataSet::SetRecNo(int Value) {
   if (!IsSequenced()) return;
+  auto alive = Alive();
   CheckBrowseMode();
+  if (!alive) return;
   const int n = InternalCount();
   if (n == 0) return;
   Value = std::clamp(Value, 1, n);
   if (Value - 1 == FCurPos) return;
-  auto alive = Alive();
   Fire(FBeforeScroll);
   if (!alive || !Active()) return;
   FCurPos = Value - 1;
@@ -196,7 +209,9 @@ int TDataSet::RecordCount() const {
 }
 
 void TDataSet::Refresh() {
+  auto alive = Alive();
   CheckBrowseMode();
+  if (!alive || !Active()) return;
   FCalcCache.clear();
   UpdateWindows(TWindowMove::Follow);
   DataEvent(deDataSetChange);
@@ -231,10 +246,16 @@ void TDataSet::Edit() {
   for (int c = 0; c < FColumnCount; ++c) FEditBuffer[static_cast<size_t>(c)] = GetRecordValue(FCurPos, c);
   FEditCalcValid = false;
   FModified = false;
-  SetState(dsEdit);
-  if (!alive) return;
-  DataEvent(deRecordChange);
-  if (alive) Fire(FAfterEdit);
+  // An edit whose start a handler refuses by raising is undone.
+  TFirstError error;
+  error.Run([&] { SetState(dsEdit); });
+  if (alive && !error.Failed()) error.Run([&] { DataEvent(deRecordChange); });
+  if (!alive) return error.Raise();
+  if (error.Failed()) {
+    UndoEditing();
+    return error.Raise();
+  }
+  Fire(FAfterEdit);
 }
 
 void TDataSet::Insert() {
@@ -247,9 +268,10 @@ void TDataSet::Append() {
 
 // Pos -1 inserts before the current record, -2 appends after the last one.
 void TDataSet::StartEditing(TDataSetState NewState, int Pos) {
-  CheckBrowseMode();
-  if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
   auto alive = Alive();
+  CheckBrowseMode();
+  if (!alive) return;
+  if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
   Fire(FBeforeInsert);
   if (!alive || FState != dsBrowse) return;
   Fire(FBeforeScroll);
@@ -263,20 +285,31 @@ void TDataSet::StartEditing(TDataSetState NewState, int Pos) {
   FEditBuffer.assign(static_cast<size_t>(FColumnCount), Variant(Null));
   FEditCalcValid = false;
   UpdateWindows(append ? TWindowMove::PinLast : TWindowMove::Inserted, pos);
-  SetState(NewState);
-  if (!alive) return;
-  try {
-    Fire(FOnNewRecord);
-  } catch (...) {
-    if (alive) Cancel();
-    throw;
+  // An insert that a handler refuses by raising (of the state change, OnNewRecord or the
+  // links) is undone: no new record stays behind.
+  TFirstError error;
+  error.Run([&] { SetState(NewState); });
+  if (alive && !error.Failed()) error.Run([&] { Fire(FOnNewRecord); });
+  if (alive && !error.Failed() && FState == NewState) {
+    FModified = false;  // defaults set by OnNewRecord are not the user's changes
+    error.Run([&] { DataEvent(deDataSetChange); });
   }
-  if (!alive || FState != NewState) return;
-  FModified = false;  // defaults set by OnNewRecord are not the user's changes
-  DataEvent(deDataSetChange);
-  if (!alive) return;
+  if (!alive) return error.Raise();
+  if (error.Failed()) {
+    UndoEditing();
+    return error.Raise();
+  }
+  if (FState != NewState) return;
   Fire(FAfterInsert);
   if (alive) Fire(FAfterScroll);
+}
+
+void TDataSet::UndoEditing() {
+  try {
+    Cancel();
+  } catch (...) {
+    // The error that made the undo passes on; what the cancel's handlers raise is dropped.
+  }
 }
 
 void TDataSet::UpdateRecord() {
@@ -320,18 +353,23 @@ void TDataSet::Post() {
       std::any_of(FFields.begin(), FFields.end(), [](TField* f) { return f->FFieldKind == fkInternalCalc; });
   if (FOnCalcFields && internalCalc) {
     std::vector<Variant> calc;
-    CalculateFields(-1, calc);  // fills the internal-calc columns of the buffer
+    // Fills the internal-calc columns of the buffer.
+    if (!CalculateFields(-1, calc) || !InEditMode()) return;
   }
   InternalPost(FCurPos, FEditBuffer);
   FCalcCache.erase(RecordId(FCurPos));
   FEditBuffer.clear();
   FEditCalcValid = false;
   FModified = false;
-  SetState(dsBrowse);
-  if (!alive) return;
+  // The record is stored: whatever the handlers raise, the links hear of it.
+  TFirstError error;
+  error.Run([&] { SetState(dsBrowse); });
+  if (!alive) return error.Raise();
   UpdateWindows(TWindowMove::Follow);
-  DataEvent(deDataSetChange);
-  if (alive) Fire(FAfterPost);
+  error.Run([&] { DataEvent(deDataSetChange); });
+  if (!alive) return error.Raise();
+  error.Raise();
+  Fire(FAfterPost);
 }
 
 void TDataSet::Cancel() {
@@ -351,11 +389,14 @@ void TDataSet::Cancel() {
   FEditBuffer.clear();
   FEditCalcValid = false;
   FModified = false;
-  SetState(dsBrowse);
-  if (!alive) return;
+  TFirstError error;
+  error.Run([&] { SetState(dsBrowse); });
+  if (!alive) return error.Raise();
   UpdateWindows(TWindowMove::Follow);
-  DataEvent(deDataSetChange);
-  if (alive) Fire(FAfterCancel);
+  error.Run([&] { DataEvent(deDataSetChange); });
+  if (!alive) return error.Raise();
+  error.Raise();
+  Fire(FAfterCancel);
 }
 
 void TDataSet::Delete() {
@@ -383,12 +424,13 @@ void TDataSet::Delete() {
   FEditCalcValid = false;
   FModified = false;
   UpdateWindows(TWindowMove::Deleted, pos);
-  if (FState == dsEdit) {
-    SetState(dsBrowse);
-    if (!alive) return;
-  }
-  DataEvent(deDataSetChange);
-  if (!alive) return;
+  // The record is gone: whatever the handlers raise, the links hear of it.
+  TFirstError error;
+  if (FState == dsEdit) error.Run([&] { SetState(dsBrowse); });
+  if (!alive) return error.Raise();
+  error.Run([&] { DataEvent(deDataSetChange); });
+  if (!alive) return error.Raise();
+  error.Raise();
   Fire(FAfterDelete);
   if (alive) Fire(FAfterScroll);
 }
@@ -453,8 +495,10 @@ bool TDataSet::MatchKey(int Pos, const TSearchKey& Key, TLocateOptions Options) 
 }
 
 int TDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions Options) const {
+  auto alive = Alive();  // reading a calculated key may free this data set
   const int n = InternalCount();
   for (int pos = 0; pos < n; ++pos) {
+    if (!alive) return -1;
     bool all = true;
     for (const TSearchKey& key : Keys)
       if (!MatchKey(pos, key, Options)) {
@@ -467,12 +511,16 @@ int TDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions Opt
 }
 
 bool TDataSet::Locate(const std::string& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
-  CheckBrowseMode();
-  // No key field names nothing to match: no record is found.
-  const std::vector<TSearchKey> keys = MakeKeys(KeyFields, KeyValues);
-  const int pos = keys.empty() ? -1 : FindRecord(keys, Options);
-  if (pos < 0) return false;
+  // The caller's key may live in an object that a handler of the pending edit's post frees.
+  const std::string fields = KeyFields;
+  const Variant values = KeyValues;
   auto alive = Alive();
+  CheckBrowseMode();
+  if (!alive) return false;
+  // No key field names nothing to match: no record is found.
+  const std::vector<TSearchKey> keys = MakeKeys(fields, values);
+  const int pos = keys.empty() ? -1 : FindRecord(keys, Options);
+  if (pos < 0 || !alive) return false;  // reading a calculated key may free the data set
   Fire(FBeforeScroll);
   if (!alive || !Active() || pos >= InternalCount()) return false;
   FCurPos = FReadPos = pos;
@@ -488,12 +536,14 @@ Variant TDataSet::Lookup(const std::string& KeyFields, const Variant& KeyValues,
   if (!Active()) return Variant(Null);
   const std::vector<TSearchKey> keys = MakeKeys(KeyFields, KeyValues);
   const int pos = keys.empty() ? -1 : FindRecord(keys, TLocateOptions());
-  if (pos < 0) return Variant(Null);
+  auto alive = Alive();  // reading a calculated field may free this data set
+  if (pos < 0 || !alive) return Variant(Null);
   std::vector<TField*> results;
   GetFieldList(results, ResultFields);
   if (results.size() == 1) return ValueAt(pos, results[0]);
   Variant out = VarArrayCreate(0, static_cast<int>(results.size()) - 1);
-  for (size_t i = 0; i < results.size(); ++i) out.PutElement(static_cast<int>(i), ValueAt(pos, results[i]));
+  for (size_t i = 0; i < results.size() && alive; ++i)
+    out.PutElement(static_cast<int>(i), ValueAt(pos, results[i]));
   return out;
 }
 
@@ -571,7 +621,10 @@ void TDataSet::RemoveField(TField* Field) {
 
 Variant TDataSet::ValueAt(int Pos, const TField* Field) const {
   const int saved = FReadPos;
-  TFinally restore{[&] { FReadPos = saved; }};
+  auto alive = Alive();
+  TFinally restore{[&] {
+    if (alive) FReadPos = saved;
+  }};
   FReadPos = Pos;
   return GetFieldValue(Field);
 }
@@ -598,13 +651,15 @@ Variant TDataSet::GetFieldValue(const TField* Field) const {
     case fkLookup: return LookupValue(Field);
     case fkCalculated:
       if (buffer) {
+        const int index = Field->FCalcIndex;  // OnCalcFields may free the field or this data set
         if (!FEditCalcValid) {
           std::vector<Variant> calc;
-          CalculateFields(-1, calc);
+          if (!CalculateFields(-1, calc)) return Variant(Null);
           FEditCalc = std::move(calc);
           FEditCalcValid = true;
         }
-        return FEditCalc[static_cast<size_t>(Field->FCalcIndex)];
+        return static_cast<size_t>(index) < FEditCalc.size() ? FEditCalc[static_cast<size_t>(index)]
+                                                             : Variant(Null);
       }
       return CalcValueAt(pos, Field->FCalcIndex);
   }
@@ -640,11 +695,20 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
       keyValues = lookup->Lookup(Field->FLookupResultField, Value, Field->FLookupKeyFields);
       if (keyValues.IsNull()) DatabaseErrorFmt(SLookupValueNotFound, {VarToStr(Value), Field->DisplayName()});
     }
-    for (size_t i = 0; i < keys.size(); ++i)
-      keys[i]->SetValue(keyValues.IsArray() ? keyValues.GetElement(static_cast<int>(i)) : keyValues);
+    // Each key's handlers may free this data set or the other keys.
+    auto alive = Alive();
+    std::vector<TAliveToken> keysAlive;
+    for (TField* key : keys) keysAlive.push_back(key->Alive());
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (!alive) return;
+      if (keysAlive[i])
+        keys[i]->SetValue(keyValues.IsArray() ? keyValues.GetElement(static_cast<int>(i)) : keyValues);
+    }
     return;
   }
+  // OnValidate and OnChange may free the field or this data set.
   auto alive = Alive();
+  auto fieldAlive = Field->Alive();
   if (Field->FOnValidate) {
     FValidatingField = Field;
     FValidatingValue = Value;
@@ -653,26 +717,27 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
       FValidatingField = nullptr;
       FValidatingValue = Variant();
     }};
-    Field->FOnValidate(Field);  // raising rejects the value
+    CallEvent(Field->FOnValidate, Field);  // raising rejects the value
   }
-  if (!alive || !InEditMode()) return;
+  if (!alive || !fieldAlive || !InEditMode()) return;
   if (kind == fkCalculated) {
+    const int index = Field->FCalcIndex;
     if (!FEditCalcValid) {
       std::vector<Variant> calc;
-      CalculateFields(-1, calc);
+      if (!CalculateFields(-1, calc)) return;
       FEditCalc = std::move(calc);
       FEditCalcValid = true;
     }
-    FEditCalc[static_cast<size_t>(Field->FCalcIndex)] = Value;
+    if (!fieldAlive || static_cast<size_t>(index) >= FEditCalc.size()) return;
+    FEditCalc[static_cast<size_t>(index)] = Value;
   } else {
     FEditBuffer[static_cast<size_t>(Field->FFieldNo)] = Value;
     FModified = true;
     FEditCalcValid = false;
   }
-  if (Field->FOnChange) {
-    Field->FOnChange(Field);
-    if (!alive) return;
-  }
+  CallEvent(Field->FOnChange, Field);
+  // A field freed by its OnChange has told the links a layout change already.
+  if (!alive || !fieldAlive) return;
   DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
 }
 
@@ -680,9 +745,9 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
 // Calculated and lookup values
 // ---------------------------------------------------------------------------------------------
 
-void TDataSet::CalculateFields(int Pos, std::vector<Variant>& Calc) const {
+bool TDataSet::CalculateFields(int Pos, std::vector<Variant>& Calc) const {
   Calc.assign(static_cast<size_t>(FCalcCount), Variant(Null));
-  if (!FOnCalcFields) return;
+  if (!FOnCalcFields) return true;
   // The data set is never const at heart: OnCalcFields gets it in dsCalcFields state.
   TDataSet* self = const_cast<TDataSet*>(this);
   const TDataSetState savedState = FState;
@@ -698,7 +763,8 @@ void TDataSet::CalculateFields(int Pos, std::vector<Variant>& Calc) const {
   self->FState = dsCalcFields;
   FCalcPos = Pos;
   FCalcTarget = &Calc;
-  FOnCalcFields(self);
+  CallEvent(FOnCalcFields, self);
+  return static_cast<bool>(alive);
 }
 
 void TDataSet::SetOnCalcFields(TDataSetNotifyEvent Value) {
@@ -712,11 +778,13 @@ Variant TDataSet::CalcValueAt(int Pos, int CalcIndex) const {
   auto it = FCalcCache.find(id);
   if (it == FCalcCache.end()) {
     std::vector<Variant> calc;
-    CalculateFields(Pos, calc);
-    if (FCalcCache.size() >= 4096) FCalcCache.clear();  // a window's worth is what matters
+    if (!CalculateFields(Pos, calc)) return Variant(Null);  // the handler freed this data set
+    if (FCalcCache.size() >= 4096) FCalcCache.clear();      // a window's worth is what matters
     it = FCalcCache.emplace(id, std::move(calc)).first;
   }
-  return it->second[static_cast<size_t>(CalcIndex)];
+  const std::vector<Variant>& values = it->second;
+  return static_cast<size_t>(CalcIndex) < values.size() ? values[static_cast<size_t>(CalcIndex)]
+                                                        : Variant(Null);
 }
 
 Variant TDataSet::LookupValue(const TField* Field) const {
@@ -767,18 +835,17 @@ void TDataSet::DataEvent(TDataEvent Event, std::intptr_t Info) {
   // while it is told: iterate over a copy and check before each call.
   // A source whose links raise does not keep the other sources from hearing either.
   auto alive = Alive();
-  std::exception_ptr error;
+  TFirstError error;
   const std::vector<TDataSource*> sources(FDataSources);
   for (TDataSource* source : sources) {
     if (!alive) break;
     if (std::find(FDataSources.begin(), FDataSources.end(), source) == FDataSources.end()) continue;
-    try {
-      source->DataEvent(Event, Info);
-    } catch (...) {
-      if (!error) error = std::current_exception();
-    }
+    error.Run([&] { source->DataEvent(Event, Info); });
   }
-  if (error) std::rethrow_exception(error);
+  // While this data set is being destroyed (a descendant closing it) there is no caller to
+  // tell: the error is dropped.
+  if (alive && ComponentState().Contains(csDestroying)) return;
+  error.Raise();
 }
 
 void TDataSet::DisableControls() {
@@ -791,10 +858,12 @@ void TDataSet::DisableControls() {
 void TDataSet::EnableControls() {
   if (FDisableCount == 0 || --FDisableCount > 0) return;
   auto alive = Alive();
-  DataEvent(deUpdateState);  // the sources catch up with any change of state
-  if (!alive || FDisableCount > 0) return;
+  TFirstError error;
+  error.Run([&] { DataEvent(deUpdateState); });  // the sources catch up with any change of state
+  if (!alive || FDisableCount > 0) return error.Raise();
   if (Active() && FDisableState != dsInactive && (FEventWhileDisabled || FLayoutWhileDisabled))
-    DataEvent(FLayoutWhileDisabled ? deLayoutChange : deDataSetChange);
+    error.Run([&] { DataEvent(FLayoutWhileDisabled ? deLayoutChange : deDataSetChange); });
+  error.Raise();
 }
 
 void TDataSet::UpdateWindows(TWindowMove Move, int Pos) {

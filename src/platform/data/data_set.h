@@ -225,18 +225,22 @@ class TDataSet : public TComponent {
   Variant ValueAt(int Pos, const TField* Field) const;
   Variant LookupValue(const TField* Field) const;
   // Fills Calc (and the edit buffer's internal-calc columns) for the record at Pos, or for
-  // the edit buffer when Pos is -1, by running OnCalcFields in dsCalcFields state.
-  void CalculateFields(int Pos, std::vector<Variant>& Calc) const;
+  // the edit buffer when Pos is -1, by running OnCalcFields in dsCalcFields state. False when
+  // the handler freed this data set.
+  bool CalculateFields(int Pos, std::vector<Variant>& Calc) const;
   Variant CalcValueAt(int Pos, int CalcIndex) const;
   std::vector<TSearchKey> MakeKeys(const std::string& KeyFields, const Variant& KeyValues) const;
 
   // State and notification.
   void SetState(TDataSetState Value);
   void StartEditing(TDataSetState NewState, int Pos);  // shared by Insert and Append
+  // Takes back an edit or insert whose start failed (a handler raised); errors are dropped.
+  void UndoEditing();
   void UpdateWindows(TWindowMove Move, int Pos = 0);
-  // Events are not fired while the data set is being destroyed.
+  // Events are not fired while the data set is being destroyed. The handler runs from a copy:
+  // it may free this data set (the caller checks its token afterwards).
   void Fire(const TDataSetNotifyEvent& Event) {
-    if (Event && !ComponentState().Contains(csDestroying)) Event(this);
+    if (!ComponentState().Contains(csDestroying)) CallEvent(Event, this);
   }
   bool InEditMode() const {
     return FState == dsEdit || FState == dsInsert;

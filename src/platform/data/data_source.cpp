@@ -1,7 +1,6 @@
 #include "platform/data/data_source.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "platform/data/data_link.h"
 
@@ -12,28 +11,56 @@ TDataSource::~TDataSource() {
   FOnStateChange = nullptr;
   FOnDataChange = nullptr;
   FOnUpdateData = nullptr;
-  SetDataSet(nullptr);  // the links become inactive
+  // The links become inactive. What their handlers raise now has no caller to tell: dropped.
+  try {
+    SetDataSet(nullptr);
+  } catch (...) {
+  }
+  // A link still active here was not told (this source was freed inside a notification that
+  // had already marked it inactive): it lets go of its fields now.
   while (!FDataLinks.empty()) {
     TDataLink* link = FDataLinks.back();
     FDataLinks.pop_back();
     link->FDataSource = nullptr;
-    link->FActive = link->FEditing = false;
+    if (!link->FActive && !link->FEditing) continue;
+    try {
+      link->UpdateState();
+    } catch (...) {
+    }
   }
 }
 
 void TDataSource::SetDataSet(TDataSet* Value) {
   if (Value == FDataSet) return;
   if (Value && IsLinkedTo(Value)) DatabaseError(SCircularDataLink, this);
+  // The links' handlers may free this source, or the new data set, while they hear that the
+  // old one went; a link that raises does not keep this source from joining the new one.
   auto alive = Alive();
+  auto valueAlive = Value ? Value->Alive() : TAliveToken();
+  TFirstError error;
   if (FDataSet) {
     FDataSet->RemoveDataSource(this);
-    UpdateState();
-    if (!alive) return;
+    error.Run([&] { UpdateState(); });
+    if (!alive) return error.Raise();
   }
-  if (Value) {
+  if (Value && valueAlive && !FDataSet) {
     Value->AddDataSource(this);
-    UpdateState();
+    error.Run([&] { UpdateState(); });
   }
+  error.Raise();
+}
+
+void TDataSource::DataSetDestroyed() {
+  FDataSet = nullptr;
+  FDataSetGoing = true;
+  struct Reset {
+    TDataSource* Source;
+    TAliveToken Alive;
+    ~Reset() {
+      if (Alive) Source->FDataSetGoing = false;
+    }
+  } reset{this, Alive()};
+  UpdateState();
 }
 
 void TDataSource::SetEnabled(bool Value) {
@@ -78,21 +105,23 @@ void TDataSource::UpdateState() {
   FState = state;
   // As with data events, a link that raises does not keep the others from hearing.
   auto alive = Alive();
-  std::exception_ptr error;
+  TFirstError error;
   const std::vector<TDataLink*> links(FDataLinks);
   for (TDataLink* link : links) {
     if (!alive) break;
     if (!HasLink(link)) continue;
-    try {
-      link->UpdateState();
-    } catch (...) {
-      if (!error) error = std::current_exception();
-    }
+    error.Run([&] { link->UpdateState(); });
   }
-  if (error) std::rethrow_exception(error);
-  if (!alive || ComponentState().Contains(csDestroying)) return;
-  if (FOnStateChange) FOnStateChange(this);
-  if (alive && prior == dsInactive && FOnDataChange) FOnDataChange(this, nullptr);
+  if (!alive) return error.Raise();
+  // While this source or its data set is being destroyed, what the links raised has no caller
+  // to tell, and the source's own events stay quiet (their handlers would meet a data set
+  // that is half gone).
+  if (ComponentState().Contains(csDestroying) || FDataSetGoing ||
+      (FDataSet && FDataSet->ComponentState().Contains(csDestroying)))
+    return;
+  error.Raise();
+  CallEvent(FOnStateChange, this);
+  if (alive && prior == dsInactive) CallEvent(FOnDataChange, this, nullptr);
 }
 
 void TDataSource::DataEvent(TDataEvent Event, std::intptr_t Info) {
@@ -106,32 +135,22 @@ void TDataSource::DataEvent(TDataEvent Event, std::intptr_t Info) {
   // A link that raises does not keep the others from hearing: the first error passes on
   // once every link was told.
   auto alive = Alive();
-  std::exception_ptr error;
+  TFirstError error;
   const std::vector<TDataLink*> links(FDataLinks);
   for (TDataLink* link : links) {
     if (!alive) break;
     if (!HasLink(link)) continue;
-    try {
-      link->DataEvent(Event, Info);
-    } catch (...) {
-      if (!error) error = std::current_exception();
-    }
+    error.Run([&] { link->DataEvent(Event, Info); });
   }
-  if (error) std::rethrow_exception(error);
+  error.Raise();
   if (!alive || FState == dsInactive) return;
   switch (Event) {
-    case deFieldChange:
-      if (FOnDataChange) FOnDataChange(this, reinterpret_cast<TField*>(Info));
-      break;
+    case deFieldChange: CallEvent(FOnDataChange, this, reinterpret_cast<TField*>(Info)); break;
     case deRecordChange:
     case deDataSetChange:
     case deDataSetScroll:
-    case deLayoutChange:
-      if (FOnDataChange) FOnDataChange(this, nullptr);
-      break;
-    case deUpdateRecord:
-      if (FOnUpdateData) FOnUpdateData(this);
-      break;
+    case deLayoutChange: CallEvent(FOnDataChange, this, nullptr); break;
+    case deUpdateRecord: CallEvent(FOnUpdateData, this); break;
     default: break;
   }
 }

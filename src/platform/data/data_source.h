@@ -49,6 +49,8 @@ class TDataSource : public TComponent {
 
   void DataEvent(TDataEvent Event, std::intptr_t Info);
   void UpdateState();
+  // The data set is being destroyed: the links let go of it, and no event fires.
+  void DataSetDestroyed();
   void AddDataLink(TDataLink* Link);
   void RemoveDataLink(TDataLink* Link);
   bool HasLink(TDataLink* Link) const;
@@ -58,6 +60,7 @@ class TDataSource : public TComponent {
   TDataSetState FState = dsInactive;
   bool FAutoEdit = true;
   bool FEnabled = true;
+  bool FDataSetGoing = false;  // inside DataSetDestroyed
   TDataChangeEvent FOnDataChange;
   TNotifyEvent FOnStateChange;
   TNotifyEvent FOnUpdateData;

@@ -63,31 +63,40 @@ void TField::SetValue(const Variant& Value) {
   FDataSet->SetFieldValue(this, ConvertValue(Value));
 }
 
+// A calculated value comes from OnCalcFields, which may free this field (and its data set):
+// such a field reads as Null.
+Variant TField::ReadValue() const {
+  if (FFieldKind != fkCalculated || !FDataSet) return Value();
+  auto alive = Alive();
+  Variant v = Value();
+  return alive ? v : Variant(Null);
+}
+
 std::string TField::AsString() const {
-  const Variant v = Value();
+  const Variant v = ReadValue();
   return v.IsNull() ? std::string() : ValueToText(v, false);
 }
 
 std::int64_t TField::AsInteger() const {
-  const Variant v = Value();
+  const Variant v = ReadValue();
   if (v.IsNull()) return 0;
   return v.VarType() == TVarType::String ? StrToInt(v.AsString()) : v.AsInteger();
 }
 
 double TField::AsFloat() const {
-  const Variant v = Value();
+  const Variant v = ReadValue();
   if (v.IsNull()) return 0;
   return v.VarType() == TVarType::String ? StrToFloat(v.AsString()) : v.AsFloat();
 }
 
 bool TField::AsBoolean() const {
-  const Variant v = Value();
+  const Variant v = ReadValue();
   if (v.IsNull()) return false;
   return v.VarType() == TVarType::String ? StrToBool(v.AsString()) : v.AsBoolean();
 }
 
 TDateTime TField::AsDateTime() const {
-  const Variant v = Value();
+  const Variant v = ReadValue();
   if (v.IsNull()) return 0;
   return v.VarType() == TVarType::String ? StrToDateTime(v.AsString()) : v.AsDateTime();
 }
@@ -95,7 +104,7 @@ TDateTime TField::AsDateTime() const {
 std::string TField::GetTextOf(bool Display) const {
   if (FOnGetText) {
     std::string text;
-    FOnGetText(const_cast<TField*>(this), text, Display);
+    CallEvent(FOnGetText, const_cast<TField*>(this), text, Display);
     return text;
   }
   return AsString();
@@ -103,7 +112,7 @@ std::string TField::GetTextOf(bool Display) const {
 
 void TField::SetEditText(const std::string& Value) {
   if (FOnSetText)
-    FOnSetText(this, Value);
+    CallEvent(FOnSetText, this, Value);
   else
     SetAsString(Value);
 }

@@ -135,6 +135,7 @@ class TField : public TComponent {
 
  private:
   friend class TDataSet;
+  Variant ReadValue() const;
   std::string GetTextOf(bool Display) const;
   void LayoutChanged();
 

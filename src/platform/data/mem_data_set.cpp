@@ -92,18 +92,26 @@ void TMemDataSet::AppendRecord(const std::vector<Variant>& Values) {
   if (Values.size() > data.size())
     DatabaseErrorFmt(SRecordValueCount, {static_cast<int>(Values.size()), static_cast<int>(data.size())},
                      this);
+  // Settling a pending edit, and each value's handlers, may free this data set.
+  auto alive = Alive();
   Append();
+  if (!alive) return;
   try {
-    for (size_t i = 0; i < Values.size(); ++i) data[i]->SetValue(Values[i]);
-    Post();
+    std::vector<TAliveToken> fieldsAlive;
+    for (TField* f : data) fieldsAlive.push_back(f->Alive());
+    for (size_t i = 0; i < Values.size() && alive; ++i)
+      if (fieldsAlive[i]) data[i]->SetValue(Values[i]);
+    if (alive) Post();
   } catch (...) {
-    if (State() == dsInsert) Cancel();
+    if (alive && State() == dsInsert) Cancel();
     throw;
   }
 }
 
 void TMemDataSet::EmptyTable() {
+  auto alive = Alive();
   if (Active()) CheckBrowseMode();
+  if (!alive) return;
   for (TColumn& c : FColumns) c = TColumn{c.Type, {}, {}, {}, {}};
   FOrder.clear();
   FRows = 0;

@@ -49,9 +49,12 @@ class FreeingHandlerTest : public ::testing::Test {
   std::string seen;
 };
 
+using Setter = void (*)(TDataSet*, TDataSetNotifyEvent);
+#define KT_SETTER(Event) [](TDataSet* d, TDataSetNotifyEvent e) { d->Set##Event(std::move(e)); }
+
 struct EventCase {
   const char* Name;
-  void (TDataSet::*Set)(TDataSetNotifyEvent);
+  Setter Set;
   Action Prepare;  // brings the data set to where the action fires the event
   Action Run;
 };
@@ -64,28 +67,28 @@ const Action kEditName = [](TMemDataSet* d) {
 
 // Every event of a data set, each fired by an operation that goes on after it.
 const EventCase kEventCases[] = {
-    {"BeforeOpen", &TDataSet::SetBeforeOpen, [](TMemDataSet* d) { d->Close(); },
+    {"BeforeOpen", KT_SETTER(BeforeOpen), [](TMemDataSet* d) { d->Close(); },
      [](TMemDataSet* d) { d->Open(); }},
-    {"AfterOpen", &TDataSet::SetAfterOpen, [](TMemDataSet* d) { d->Close(); },
+    {"AfterOpen", KT_SETTER(AfterOpen), [](TMemDataSet* d) { d->Close(); },
      [](TMemDataSet* d) { d->Open(); }},
-    {"BeforeClose", &TDataSet::SetBeforeClose, kNothing, [](TMemDataSet* d) { d->Close(); }},
-    {"AfterClose", &TDataSet::SetAfterClose, kNothing, [](TMemDataSet* d) { d->Close(); }},
-    {"BeforeInsert", &TDataSet::SetBeforeInsert, kNothing, [](TMemDataSet* d) { d->Insert(); }},
-    {"AfterInsert", &TDataSet::SetAfterInsert, kNothing, [](TMemDataSet* d) { d->Append(); }},
-    {"OnNewRecord", &TDataSet::SetOnNewRecord, kNothing, [](TMemDataSet* d) { d->Insert(); }},
-    {"BeforeEdit", &TDataSet::SetBeforeEdit, kNothing, [](TMemDataSet* d) { d->Edit(); }},
-    {"AfterEdit", &TDataSet::SetAfterEdit, kNothing, [](TMemDataSet* d) { d->Edit(); }},
-    {"BeforePost", &TDataSet::SetBeforePost, kEditName, [](TMemDataSet* d) { d->Post(); }},
-    {"AfterPost", &TDataSet::SetAfterPost, kEditName, [](TMemDataSet* d) { d->Post(); }},
-    {"BeforeCancel", &TDataSet::SetBeforeCancel, kEditName, [](TMemDataSet* d) { d->Cancel(); }},
-    {"AfterCancel", &TDataSet::SetAfterCancel, kEditName, [](TMemDataSet* d) { d->Cancel(); }},
-    {"BeforeDelete", &TDataSet::SetBeforeDelete, kNothing, [](TMemDataSet* d) { d->Delete(); }},
-    {"AfterDelete", &TDataSet::SetAfterDelete, kNothing, [](TMemDataSet* d) { d->Delete(); }},
-    {"BeforeScroll", &TDataSet::SetBeforeScroll, kNothing, [](TMemDataSet* d) { d->Next(); }},
-    {"AfterScroll", &TDataSet::SetAfterScroll, kNothing, [](TMemDataSet* d) { d->Last(); }},
-    {"AfterScroll/Locate", &TDataSet::SetAfterScroll, kNothing,
+    {"BeforeClose", KT_SETTER(BeforeClose), kNothing, [](TMemDataSet* d) { d->Close(); }},
+    {"AfterClose", KT_SETTER(AfterClose), kNothing, [](TMemDataSet* d) { d->Close(); }},
+    {"BeforeInsert", KT_SETTER(BeforeInsert), kNothing, [](TMemDataSet* d) { d->Insert(); }},
+    {"AfterInsert", KT_SETTER(AfterInsert), kNothing, [](TMemDataSet* d) { d->Append(); }},
+    {"OnNewRecord", KT_SETTER(OnNewRecord), kNothing, [](TMemDataSet* d) { d->Insert(); }},
+    {"BeforeEdit", KT_SETTER(BeforeEdit), kNothing, [](TMemDataSet* d) { d->Edit(); }},
+    {"AfterEdit", KT_SETTER(AfterEdit), kNothing, [](TMemDataSet* d) { d->Edit(); }},
+    {"BeforePost", KT_SETTER(BeforePost), kEditName, [](TMemDataSet* d) { d->Post(); }},
+    {"AfterPost", KT_SETTER(AfterPost), kEditName, [](TMemDataSet* d) { d->Post(); }},
+    {"BeforeCancel", KT_SETTER(BeforeCancel), kEditName, [](TMemDataSet* d) { d->Cancel(); }},
+    {"AfterCancel", KT_SETTER(AfterCancel), kEditName, [](TMemDataSet* d) { d->Cancel(); }},
+    {"BeforeDelete", KT_SETTER(BeforeDelete), kNothing, [](TMemDataSet* d) { d->Delete(); }},
+    {"AfterDelete", KT_SETTER(AfterDelete), kNothing, [](TMemDataSet* d) { d->Delete(); }},
+    {"BeforeScroll", KT_SETTER(BeforeScroll), kNothing, [](TMemDataSet* d) { d->Next(); }},
+    {"AfterScroll", KT_SETTER(AfterScroll), kNothing, [](TMemDataSet* d) { d->Last(); }},
+    {"AfterScroll/Locate", KT_SETTER(AfterScroll), kNothing,
      [](TMemDataSet* d) { d->Locate("Name", Variant("Name3"), {}); }},
-    {"AfterScroll/AppendRecord", &TDataSet::SetAfterScroll, kNothing,
+    {"AfterScroll/AppendRecord", KT_SETTER(AfterScroll), kNothing,
      [](TMemDataSet* d) {
        d->AppendRecord({9, "Nine"});
      }},
@@ -98,7 +101,7 @@ TEST_F(FreeingHandlerTest, ADataSetEventMayFreeItsDataSet) {
     SCOPED_TRACE(c.Name);
     SetUp();
     c.Prepare(ds);
-    (ds->*c.Set)(FreeingDataSet());
+    c.Set(ds, FreeingDataSet());
     seen.clear();
     c.Run(ds);
     EXPECT_EQ(ds, nullptr);
