@@ -30,8 +30,12 @@ TDBEdit::~TDBEdit() {
 
 void TDBEdit::SetDataSource(TDataSource* Value) {
   if (FDataLink->DataSourceFixed() && ComponentState().Contains(csLoading)) return;
+  // Moving to the source shows its field: an OnChange handler may free this edit or the
+  // source meanwhile.
+  auto alive = Alive();
+  auto valueAlive = Value ? Value->Alive() : TAliveToken();
   FDataLink->SetDataSource(Value);
-  if (Value) Value->FreeNotification(this);
+  if (alive && Value && valueAlive) Value->FreeNotification(this);
 }
 
 void TDBEdit::SetReadOnly(bool Value) {
@@ -140,15 +144,19 @@ void TDBEdit::CMEnter(TMessage& Message) {
 }
 
 void TDBEdit::CMExit(TMessage& Message) {
+  // The field's OnValidate and OnChange, and the OnChange of this edit, may free this edit.
+  auto alive = Alive();
   try {
     FDataLink->UpdateRecord();
   } catch (...) {
-    SelectAll();
-    if (CanFocus()) SetFocus();
+    if (alive) {
+      SelectAll();
+      if (CanFocus()) SetFocus();
+    }
     throw;
   }
-  auto alive = Alive();
-  SetFocused(false);  // an OnChange handler may free this edit
+  if (!alive) return;
+  SetFocused(false);
   if (alive) TCustomMaskEdit::CMExit(Message);
 }
 

@@ -85,8 +85,9 @@ void TForm::SetActiveControl(TWinControl* Control) {
 
 void TForm::FocusControl(TWinControl* Control) {
   bool wasActive = FActive;
-  SetActiveControl(Control);
-  if (!wasActive) SetFocus();
+  auto alive = Alive();
+  SetActiveControl(Control);  // the focus handlers may free this form
+  if (alive && !wasActive) SetFocus();
 }
 
 void TForm::SetFocus() {
@@ -123,6 +124,11 @@ bool SendFocusMessage(HWND Wnd, UINT Msg) {
 
 bool TForm::SetFocusedControl(TWinControl* Control) {
   ++gFocusCount;
+  // The activate, deactivate, exit and enter handlers may free this form or the control (a
+  // form freed on Tab): each step checks both, and a freed one ends the move.
+  auto alive = Alive();
+  auto controlAlive = Control->Alive();
+  auto send = [&](HWND Wnd, UINT Msg) { return SendFocusMessage(Wnd, Msg) && alive && controlAlive; };
   FActiveControl = Control != this ? Control : nullptr;
   if (Screen) {
     Screen->FActiveControl = Control;
@@ -140,10 +146,10 @@ bool TForm::SetFocusedControl(TWinControl* Control) {
   if (Screen && Screen->FFocusedForm != this) {
     if (TForm* old = Screen->FFocusedForm) {
       Screen->FFocusedForm = nullptr;
-      if (!SendFocusMessage(old->Handle(), CM_DEACTIVATE)) return false;
+      if (!send(old->Handle(), CM_DEACTIVATE)) return false;
     }
     Screen->FFocusedForm = this;
-    if (!SendFocusMessage(Handle(), CM_ACTIVATE)) return false;
+    if (!send(Handle(), CM_ACTIVATE)) return false;
   }
   if (!FFocusedControl) FFocusedControl = this;
   if (FFocusedControl != Control) {
@@ -151,29 +157,31 @@ bool TForm::SetFocusedControl(TWinControl* Control) {
     while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
       HWND h = FFocusedControl->Handle();
       FFocusedControl = FFocusedControl->FParent;
-      if (!SendFocusMessage(h, CM_EXIT)) return false;
+      if (!send(h, CM_EXIT)) return false;
     }
     // ...then enter down to the new one.
     while (FFocusedControl != Control) {
       TWinControl* c = Control;
       while (c->FParent != FFocusedControl) c = c->FParent;
       FFocusedControl = c;
-      if (!SendFocusMessage(c->Handle(), CM_ENTER)) return false;
+      if (!send(c->Handle(), CM_ENTER)) return false;
     }
     Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
   }
-  return true;
+  return alive && controlAlive;
 }
 
 void TForm::DefocusControl(TWinControl* Control, bool Removing) {
   if (Removing && Control->ContainsControl(FFocusedControl)) FFocusedControl = Control->FParent;
-  if (Control->ContainsControl(FActiveControl)) {
-    if (ComponentState().Contains(csDestroying))
-      FActiveControl = nullptr;
-    else
-      SetActiveControl(nullptr);
-  }
   if (Screen && Control->ContainsControl(Screen->FActiveControl)) Screen->FActiveControl = nullptr;
+  if (!Control->ContainsControl(FActiveControl)) return;
+  if (ComponentState().Contains(csDestroying)) {
+    FActiveControl = nullptr;
+    return;
+  }
+  // The focus moves to the form: the control's OnExit may free it (or this form). Nothing of
+  // either is touched afterwards.
+  SetActiveControl(nullptr);
 }
 
 void TForm::Close() {

@@ -241,8 +241,9 @@ void TWinControl::CMShowingChanged(TMessage&) {
 }
 
 void TWinControl::CMVisibleChanged(TMessage&) {
-  if (!FVisible && FParent) RemoveFocus(false);
-  if (!ComponentState().Contains(csDesigning)) UpdateControlState();
+  auto alive = Alive();
+  if (!FVisible && FParent) RemoveFocus(false);  // the OnExit that follows may free this control
+  if (alive && !ComponentState().Contains(csDesigning)) UpdateControlState();
 }
 
 // ---- bounds and painting --------------------------------------------------------------------
@@ -543,9 +544,12 @@ void TWinControl::DoExit() {
   }
 }
 
+// With KeyPreview the form sees a key first; its handlers may free this control (or the
+// form): the key is then taken.
 bool TWinControl::DoKeyDown(TMessage& Message) {
   TForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message)) return true;
+  auto alive = Alive();
+  if (form && form != this && form->KeyPreview() && (form->DoKeyDown(Message) || !alive)) return true;
   if (!FControlStyle.Contains(csNoStdEvents)) {
     Word key = static_cast<Word>(Message.WParam);
     KeyDown(key, KeyDataToShiftState(Message.LParam));
@@ -557,7 +561,8 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
 
 bool TWinControl::DoKeyUp(TMessage& Message) {
   TForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && form->DoKeyUp(Message)) return true;
+  auto alive = Alive();
+  if (form && form != this && form->KeyPreview() && (form->DoKeyUp(Message) || !alive)) return true;
   if (!FControlStyle.Contains(csNoStdEvents)) {
     Word key = static_cast<Word>(Message.WParam);
     KeyUp(key, KeyDataToShiftState(Message.LParam));
@@ -569,7 +574,8 @@ bool TWinControl::DoKeyUp(TMessage& Message) {
 
 bool TWinControl::DoKeyPress(TMessage& Message) {
   TForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && form->DoKeyPress(Message)) return true;
+  auto alive = Alive();
+  if (form && form != this && form->KeyPreview() && (form->DoKeyPress(Message) || !alive)) return true;
   if (!FControlStyle.Contains(csNoStdEvents)) {
     char ch = static_cast<char>(Message.WParam);
     KeyPress(ch);
@@ -595,16 +601,21 @@ void TWinControl::WMChar(TMessage& Message) {
 }
 
 namespace {
+// A control's answer may free it, its parent or the whole form: a freed one ends the round.
 bool BroadcastDialogKey(TWinControl* Parent, const std::vector<TWinControl*>& Asked, Word Key,
                         LPARAM KeyData) {
+  auto parentAlive = Parent->Alive();
   for (int i = 0; i < Parent->ControlCount(); ++i) {
     auto* c = dynamic_cast<TWinControl*>(Parent->Controls(i));
     if (!c) continue;
+    auto alive = c->Alive();
     if (std::find(Asked.begin(), Asked.end(), c) == Asked.end() &&
         c->Perform(CM_DIALOGKEY, Key, KeyData) != 0)
       return true;
+    if (!parentAlive || !alive) return true;  // taken: nothing of the round is left to ask
     if (i >= Parent->ControlCount() || Parent->Controls(i) != c) return false;  // the form changed
     if (BroadcastDialogKey(c, Asked, Key, KeyData)) return true;
+    if (!parentAlive) return true;
   }
   return false;
 }
@@ -616,7 +627,8 @@ bool TWinControl::DialogKey(Word Key, LPARAM KeyData) {
   for (TWinControl* c = this; c; c = c->FParent) {
     asked.push_back(c);
     top = c;
-    if (c->Perform(CM_DIALOGKEY, Key, KeyData) != 0) return true;
+    auto alive = c->Alive();
+    if (c->Perform(CM_DIALOGKEY, Key, KeyData) != 0 || !alive) return true;  // a freed one took it
   }
   TForm* form = dynamic_cast<TForm*>(top);
   return form && BroadcastDialogKey(form, asked, Key, KeyData);
@@ -671,10 +683,12 @@ void TWinControl::CMDialogChar(TMessage& Message) {
 // ---- dispatch -------------------------------------------------------------------------------
 
 void TWinControl::MainWndProc(TMessage& Message) {
+  auto alive = Alive();
   try {
     WndProc(Message);
   } catch (...) {
-    if (Application) Application->HandleException(this);
+    // A handler that freed this control and then raised reports without a sender.
+    if (Application) Application->HandleException(alive ? this : nullptr);
   }
 }
 
@@ -759,7 +773,9 @@ void TWinControl::CMExit(TMessage&) {
 }
 
 void TWinControl::CMEnabledChanged(TMessage& Message) {
-  if (!Enabled() && FParent) RemoveFocus(false);
+  auto alive = Alive();
+  if (!Enabled() && FParent) RemoveFocus(false);  // the OnExit that follows may free this control
+  if (!alive) return;
   if (FHandle && !ComponentState().Contains(csDesigning)) EnableWindow(FHandle, Enabled());
   TControl::CMEnabledChanged(Message);
 }
