@@ -40,7 +40,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   }
   try {
     bool handled = false;
-    if (FOnMessage) FOnMessage(Msg, handled);
+    CallEvent(FOnMessage, Msg, handled);
     if (!handled && !IsKeyMsg(Msg)) {
       TranslateMessage(Msg);
       DispatchMessage(Msg);
@@ -102,7 +102,7 @@ void TApplication::HandleException(TObject* Sender) {
     ++FExceptionCount;
     if (FOnException) {
       try {
-        FOnException(Sender, ex);
+        CallEvent(FOnException, Sender, ex);
         return;
       } catch (const std::exception& inner) {
         FLastErrorMessage = inner.what();

@@ -454,47 +454,29 @@ void TControl::WMContextMenu(TMessage& Message) {
 // ---- dynamic methods ------------------------------------------------------------------------
 
 void TControl::Click() {
-  if (FOnClick) {
-    auto handler = FOnClick;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnClick, this);  // the handler may free this control
 }
 
 void TControl::DblClick() {
-  if (FOnDblClick) {
-    auto handler = FOnDblClick;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnDblClick, this);  // the handler may free this control
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (FOnMouseDown) {
-    auto handler = FOnMouseDown;  // the handler may free this control
-    handler(this, Button, Shift, X, Y);
-  }
+  CallEvent(FOnMouseDown, this, Button, Shift, X, Y);  // the handler may free this control
 }
 
 void TControl::MouseMove(TShiftState Shift, int X, int Y) {
-  if (FOnMouseMove) {
-    auto handler = FOnMouseMove;  // the handler may free this control
-    handler(this, Shift, X, Y);
-  }
+  CallEvent(FOnMouseMove, this, Shift, X, Y);  // the handler may free this control
 }
 
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (FOnMouseUp) {
-    auto handler = FOnMouseUp;  // the handler may free this control
-    handler(this, Button, Shift, X, Y);
-  }
+  CallEvent(FOnMouseUp, this, Button, Shift, X, Y);  // the handler may free this control
 }
 
 bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
   bool result = false;
   auto alive = Alive();
-  if (FOnMouseWheel) {
-    auto handler = FOnMouseWheel;  // the handler may free this control
-    handler(this, Shift, WheelDelta, MousePos, result);
-  }
+  CallEvent(FOnMouseWheel, this, Shift, WheelDelta, MousePos, result);  // the handler may free this control
   if (result || !alive) return result;
   FWheelAccumulator += WheelDelta;
   // A notch's handler may free this control: the notches left go nowhere.
@@ -513,34 +495,22 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
 
 bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
   bool result = false;
-  if (FOnMouseWheelDown) {
-    auto handler = FOnMouseWheelDown;  // the handler may free this control
-    handler(this, Shift, MousePos, result);
-  }
+  CallEvent(FOnMouseWheelDown, this, Shift, MousePos, result);  // the handler may free this control
   return result;
 }
 
 bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
   bool result = false;
-  if (FOnMouseWheelUp) {
-    auto handler = FOnMouseWheelUp;  // the handler may free this control
-    handler(this, Shift, MousePos, result);
-  }
+  CallEvent(FOnMouseWheelUp, this, Shift, MousePos, result);  // the handler may free this control
   return result;
 }
 
 void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
-  if (FOnContextPopup) {
-    auto handler = FOnContextPopup;  // the handler may free this control
-    handler(this, MousePos, Handled);
-  }
+  CallEvent(FOnContextPopup, this, MousePos, Handled);  // the handler may free this control
 }
 
 void TControl::Resize() {
-  if (FOnResize) {
-    auto handler = FOnResize;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnResize, this);  // the handler may free this control
 }
 
 // ---- notifications --------------------------------------------------------------------------

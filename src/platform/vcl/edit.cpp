@@ -404,10 +404,7 @@ bool TCustomEdit::EditCanModify() {
 }
 
 void TCustomEdit::Change() {
-  if (FOnChange) {
-    auto handler = FOnChange;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnChange, this);  // the handler may free this control
 }
 
 void TCustomEdit::KeyDown(Word& Key, TShiftState Shift) {

@@ -193,17 +193,11 @@ void TForm::Release() {
 }
 
 void TForm::Activate() {
-  if (FOnActivate) {
-    auto handler = FOnActivate;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnActivate, this);  // the handler may free this control
 }
 
 void TForm::Deactivate() {
-  if (FOnDeactivate) {
-    auto handler = FOnDeactivate;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnDeactivate, this);  // the handler may free this control
 }
 
 void TForm::MouseWheelHandler(TMessage& Message) {

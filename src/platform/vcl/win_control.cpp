@@ -510,38 +510,23 @@ void TWinControl::SetBorderWidth(int Value) {
 // ---- keyboard -------------------------------------------------------------------------------
 
 void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
-  if (FOnKeyDown) {
-    auto handler = FOnKeyDown;  // the handler may free this control
-    handler(this, Key, Shift);
-  }
+  CallEvent(FOnKeyDown, this, Key, Shift);  // the handler may free this control
 }
 
 void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
-  if (FOnKeyUp) {
-    auto handler = FOnKeyUp;  // the handler may free this control
-    handler(this, Key, Shift);
-  }
+  CallEvent(FOnKeyUp, this, Key, Shift);  // the handler may free this control
 }
 
 void TWinControl::KeyPress(char& Key) {
-  if (FOnKeyPress) {
-    auto handler = FOnKeyPress;  // the handler may free this control
-    handler(this, Key);
-  }
+  CallEvent(FOnKeyPress, this, Key);  // the handler may free this control
 }
 
 void TWinControl::DoEnter() {
-  if (FOnEnter) {
-    auto handler = FOnEnter;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnEnter, this);  // the handler may free this control
 }
 
 void TWinControl::DoExit() {
-  if (FOnExit) {
-    auto handler = FOnExit;  // the handler may free this control
-    handler(this);
-  }
+  CallEvent(FOnExit, this);  // the handler may free this control
 }
 
 // With KeyPreview the form sees a key first; its handlers may free this control (or the
