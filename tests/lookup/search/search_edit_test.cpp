@@ -25,6 +25,7 @@ class SearchEditTest : public kttest::LookupTest {
   std::string Current() { return Customers->FieldByName("Name")->AsString(); }
 
   TKtSearchEdit* Edit = nullptr;
+  std::string Seen;
 };
 
 }  // namespace
@@ -141,4 +142,72 @@ TEST_F(SearchEditTest, ForgetsADataSourceFreedByAnotherOwner) {
   Edit->SetSearchSource(CustSource);
   delete CustSource;
   EXPECT_EQ(Edit->SearchSource(), nullptr);
+}
+
+// --- Handlers that free the edit, and errors that must not vanish ------------------------------
+
+TEST_F(SearchEditTest, OnChangeMayFreeTheEditOrItsForm) {
+  for (bool freeForm : {false, true}) {
+    SCOPED_TRACE(freeForm ? "the form" : "the edit");
+    SetUp();
+    Customers->Last();
+    Edit->SetOnChange([this, freeForm, tag = std::string(64, 'c')](TObject*) {
+      if (freeForm) {
+        delete Form;
+        Form = nullptr;
+        Customers = nullptr;
+      } else {
+        delete Edit;
+      }
+      Edit = nullptr;
+      Seen = tag;
+    });
+    sim::TypeText("sm");
+    EXPECT_EQ(Edit, nullptr);
+    EXPECT_EQ(Seen, std::string(64, 'c'));
+    if (Customers) {
+      EXPECT_EQ(Current(), "Adams");  // nothing was searched
+    }
+    EXPECT_EQ(Application->ExceptionCount(), 0);
+  }
+}
+
+TEST_F(SearchEditTest, AHandlerOfThePendingPostMayFreeTheEdit) {
+  Customers->Edit();
+  Customers->FieldByName("City")->SetAsString("Lima");
+  Customers->SetAfterPost([this](TDataSet*) {
+    delete Edit;
+    Edit = nullptr;
+  });
+  sim::TypeText("sm");
+  EXPECT_EQ(Edit, nullptr);
+  EXPECT_EQ(Customers->State(), dsBrowse);
+  EXPECT_EQ(Current(), "SMITH");  // the search went on
+  Customers->First();
+  EXPECT_EQ(Customers->FieldByName("City")->AsString(), "Lima");
+  EXPECT_EQ(Application->ExceptionCount(), 0);
+}
+
+TEST_F(SearchEditTest, AFailedPostOfThePendingEditIsRaised) {
+  Customers->Close();
+  Customers->FieldByName("City")->SetRequired(true);
+  Customers->Open();
+  Customers->Last();
+  Customers->Insert();
+  Customers->FieldByName("Name")->SetAsString("Zeta");
+  // Set by code, the error comes out of the change; typed, it reaches the application.
+  EXPECT_THROW(Edit->SetText("sm"), EDatabaseError);
+  EXPECT_EQ(Edit->Text(), "sm");
+  Customers->Cancel();
+  Edit->SetText("");
+  Application->ClearLastError();
+  Customers->Insert();
+  Customers->FieldByName("Name")->SetAsString("Zeta");
+  sim::TypeText("s");
+  EXPECT_EQ(Application->ExceptionCount(), 1);
+  EXPECT_EQ(Application->LastErrorMessage(), "Field 'City' must have a value");
+  EXPECT_EQ(Edit->Text(), "s");             // the typed text stays
+  EXPECT_EQ(Customers->State(), dsInsert);  // the record keeps its values, the data set stays
+  EXPECT_EQ(Customers->FieldByName("Name")->AsString(), "Zeta");
+  EXPECT_EQ(Customers->RecordCount(), 5);
 }
