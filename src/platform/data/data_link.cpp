@@ -228,13 +228,20 @@ void TFieldDataLink::SetFieldName(const std::string& Value) {
 }
 
 void TFieldDataLink::UpdateField() {
-  if (Active() && !FFieldName.empty()) {
-    FField = nullptr;
-    SetField(FControl ? GetFieldProperty(DataSet(), FControl, FFieldName)
-                      : DataSet()->FieldByName(FFieldName));
-  } else {
+  if (!Active() || FFieldName.empty()) {
     SetField(nullptr);
+    return;
   }
+  TField* field = nullptr;
+  try {
+    field = FControl ? GetFieldProperty(DataSet(), FControl, FFieldName) : DataSet()->FieldByName(FFieldName);
+  } catch (...) {
+    // No such field: the control lets go of the one it showed (and shows nothing) before the
+    // error passes on.
+    SetField(nullptr);
+    throw;
+  }
+  SetField(field);
 }
 
 void TFieldDataLink::SetField(TField* Value) {

@@ -739,6 +739,15 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
   // A field freed by its OnChange has told the links a layout change already.
   if (!alive || !fieldAlive) return;
   DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
+  if (!alive || kind == fkCalculated) return;
+  // The calculated and lookup fields are made of the others: their controls read them again.
+  std::vector<std::pair<TField*, TAliveToken>> derived;
+  for (TField* f : FFields)
+    if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup) derived.emplace_back(f, f->Alive());
+  for (auto& [f, fAlive] : derived) {
+    if (!alive || !InEditMode()) return;
+    if (fAlive) DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(f));
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

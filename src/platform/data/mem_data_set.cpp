@@ -86,21 +86,23 @@ int TMemDataSet::InternalAddColumn(TField* Field) {
 // ---------------------------------------------------------------------------------------------
 
 void TMemDataSet::AppendRecord(const std::vector<Variant>& Values) {
+  // Settling a pending edit, and each value's handlers, may free this data set or its fields.
   std::vector<TField*> data;
+  std::vector<TAliveToken> dataAlive;
   for (TField* f : FieldList())
-    if (f->FieldKind() == fkData) data.push_back(f);
+    if (f->FieldKind() == fkData) {
+      data.push_back(f);
+      dataAlive.push_back(f->Alive());
+    }
   if (Values.size() > data.size())
     DatabaseErrorFmt(SRecordValueCount, {static_cast<int>(Values.size()), static_cast<int>(data.size())},
                      this);
-  // Settling a pending edit, and each value's handlers, may free this data set.
   auto alive = Alive();
   Append();
   if (!alive) return;
   try {
-    std::vector<TAliveToken> fieldsAlive;
-    for (TField* f : data) fieldsAlive.push_back(f->Alive());
     for (size_t i = 0; i < Values.size() && alive; ++i)
-      if (fieldsAlive[i]) data[i]->SetValue(Values[i]);
+      if (dataAlive[i]) data[i]->SetValue(Values[i]);
     if (alive) Post();
   } catch (...) {
     if (alive && State() == dsInsert) Cancel();

@@ -1,0 +1,116 @@
+// The monkey's slice for CI (a fixed range of seeds) and the regression tests that shrunk
+// failures became.
+#include <gtest/gtest.h>
+
+#include "monkey.h"
+#include "platform/data/db.h"
+#include "platform/platform_fixture.h"
+#include "platform/vcl/db_edit.h"
+
+namespace {
+
+// Seeds 1 to kCiSeeds, kCiSteps steps each.
+constexpr int kCiSeeds = 24;
+constexpr int kCiSteps = 150;
+
+const bool kCrashReport = (monkey::InstallCrashReport(), true);
+
+class MonkeySeed : public ::testing::TestWithParam<int> {};
+
+TEST_P(MonkeySeed, Holds) {
+  monkey::TRunOptions options;
+  options.Seed = static_cast<std::uint64_t>(GetParam());
+  options.Steps = kCiSteps;
+  const monkey::TRunResult r = monkey::RunSeed(options);
+  EXPECT_TRUE(r.Ok) << r.Message << "\n  replay: " << monkey::ReplayCommand(options, r.FailedStep);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ci, MonkeySeed, ::testing::Range(1, kCiSeeds + 1));
+
+// ---- Regressions: shrunk failures, written out ------------------------------------------------
+
+using namespace vcl;
+
+class MonkeyRegression : public kttest::PlatformTest {
+ protected:
+  void SetUp() override {
+    PlatformTest::SetUp();
+    Form = MakeForm();
+    Table = new TMemDataSet(Form);
+    Table->AddIntegerField("Id");
+    Table->AddStringField("Name", 20);
+    Table->AddFloatField("Amount");
+    Table->Open();
+    Table->AppendRecord({1, "Abbott", 44.1});
+    Source = new TDataSource(Form);
+    Source->SetDataSet(Table);
+    Form->Show();
+  }
+  TForm* Form = nullptr;
+  TMemDataSet* Table = nullptr;
+  TDataSource* Source = nullptr;
+};
+
+// Seed 16, shrunk to its step 12: a data-aware edit showing Amount was bound to a field that is
+// not there. The error passed on, and the edit went on showing "44.1", a value of a field it
+// no longer held.
+TEST_F(MonkeyRegression, AnEditReboundToAMissingFieldShowsNothing) {
+  auto* edit = new TDBEdit(Form);
+  edit->SetParent(Form);
+  edit->SetDataSource(Source);
+  edit->SetDataField("Amount");
+  EXPECT_EQ(edit->Text(), "44.1");
+  EXPECT_THROW(edit->SetDataField("Nope"), EDatabaseError);
+  EXPECT_EQ(edit->Field(), nullptr);
+  EXPECT_EQ(edit->Text(), "");
+}
+
+// Seed 1, step 137: appending a record whose BeforeInsert handler freed a field of the table;
+// AppendRecord then wrote the value into the freed field.
+TEST_F(MonkeyRegression, AppendRecordAfterAHandlerFreedAField) {
+  Table->SetBeforeInsert([this](TDataSet*) { delete Table->FindField("Name"); });
+  Table->AppendRecord({2, "Smith", 1.5});
+  EXPECT_EQ(Table->FindField("Name"), nullptr);
+  EXPECT_EQ(Table->RecordCount(), 2);
+  EXPECT_EQ(Table->FieldByName("Amount")->AsFloat(), 1.5);
+}
+
+// Seed 17, step 9: a data-aware edit showed a calculated field (the upper-cased name); the
+// name was written and the edit went on showing the old value. Edits of lookup fields followed
+// their key no better.
+TEST_F(MonkeyRegression, AnEditOfACalculatedOrLookupFieldFollowsTheFieldsItIsMadeOf) {
+  auto* names = new TMemDataSet(Form);
+  names->AddIntegerField("Id");
+  names->AddStringField("Name", 20);
+  names->Open();
+  names->AppendRecord({1, "Abbott"});
+  names->AppendRecord({2, "Smith"});
+  auto* orders = new TMemDataSet(Form);
+  orders->AddIntegerField("Id");
+  orders->AddStringField("Name", 20);
+  orders->AddCalcField("Upper", ftString, 20);
+  orders->AddLookupField("Customer", ftString, 20, "Id", names, "Id", "Name");
+  orders->SetOnCalcFields([](TDataSet* D) {
+    D->FieldByName("Upper")->SetAsString(UpperCase(D->FieldByName("Name")->AsString()));
+  });
+  orders->Open();
+  orders->AppendRecord({1, "smithson"});
+  Source->SetDataSet(orders);
+  TDBEdit* edits[2];
+  const char* fields[2] = {"Upper", "Customer"};
+  for (int i = 0; i < 2; ++i) {
+    edits[i] = new TDBEdit(Form);
+    edits[i]->SetParent(Form);
+    edits[i]->SetDataSource(Source);
+    edits[i]->SetDataField(fields[i]);
+  }
+  EXPECT_EQ(edits[0]->Text(), "SMITHSON");
+  EXPECT_EQ(edits[1]->Text(), "Abbott");
+  orders->Edit();
+  orders->FieldByName("Name")->SetAsString("jones");
+  orders->FieldByName("Id")->SetAsInteger(2);
+  EXPECT_EQ(edits[0]->Text(), "JONES");
+  EXPECT_EQ(edits[1]->Text(), "Smith");
+}
+
+}  // namespace
