@@ -13,11 +13,31 @@ namespace {
 using namespace vcl;
 using ktlookup::TKtSearchEdit;
 
-// A data-aware edit whose link the checks may read.
+// A data-aware edit whose link the checks may read, and that knows whether its text is what
+// it last showed of its field (or whether anyone changed the text since).
 class TMonkeyDBEdit : public TDBEdit {
  public:
+  explicit TMonkeyDBEdit(TComponent* AOwner) : TDBEdit(AOwner) {
+    TNotifyEvent show = DataLink()->OnDataChange();
+    DataLink()->SetOnDataChange([this, show](TObject* Sender) {
+      auto alive = Alive();
+      FShowing = FShowsField = true;
+      show(Sender);
+      if (alive) FShowing = false;
+    });
+  }
   using TDBEdit::DataLink;
-  using TDBEdit::TDBEdit;
+  bool ShowsField() const { return FShowsField; }
+
+ protected:
+  void Change() override {
+    if (!FShowing) FShowsField = false;
+    TDBEdit::Change();
+  }
+
+ private:
+  bool FShowing = false;    // inside the edit's reading of its field
+  bool FShowsField = true;  // the text is what it last read of its field
 };
 
 // ---- what every edit can do ------------------------------------------------------------------
@@ -26,12 +46,13 @@ std::vector<TKindAction> EditActions(std::vector<TKindAction> Extra = {}) {
   std::vector<TKindAction> actions = {
       {"set text", 3,
        [](TWorld& W, TControl* C, TRng& R) {
-         const std::string text = RandomText(R, false);
-         C->SetText(text);
-         return W.Describe(C) + ".Text = " + Quote(text);
+         const std::string text = RandomText(R, false), name = W.Describe(C);
+         C->SetText(text);  // OnChange may free the edit: C is not touched after a call out
+         return name + ".Text = " + Quote(text);
        }},
       {"select", 2,
        [](TWorld& W, TControl* C, TRng& R) {
+         const std::string name = W.Describe(C);
          auto* e = static_cast<TCustomEdit*>(C);
          const int len = static_cast<int>(e->Text().size());
          if (R.Chance(30)) {
@@ -40,7 +61,7 @@ std::vector<TKindAction> EditActions(std::vector<TKindAction> Extra = {}) {
            e->SetSelStart(R.Between(-2, len + 2));
            e->SetSelLength(R.Between(-2, len + 2));
          }
-         return W.Describe(C) + " select";
+         return name + " select";
        }},
       {"clipboard", 2,
        [](TWorld& W, TControl* C, TRng& R) {
@@ -61,7 +82,13 @@ std::vector<TKindAction> EditActions(std::vector<TKindAction> Extra = {}) {
          switch (R.Below(7)) {
            case 0: e->SetMaxLength(R.Chance(50) ? 0 : R.Between(1, 8)); return name + ".MaxLength";
            case 1: e->SetCharCase(static_cast<TEditCharCase>(R.Below(3))); return name + ".CharCase";
-           case 2: e->SetReadOnly(!e->ReadOnly()); return name + ".ReadOnly";
+           case 2:
+             // A data-aware edit's ReadOnly is its link's (its window follows the editing).
+             if (auto* db = dynamic_cast<TDBEdit*>(e))
+               db->SetReadOnly(!db->ReadOnly());
+             else
+               e->SetReadOnly(!e->ReadOnly());
+             return name + ".ReadOnly";
            case 3: e->SetPasswordChar(R.Chance(50) ? 0 : '*'); return name + ".PasswordChar";
            case 4: e->SetAutoSelect(!e->AutoSelect()); return name + ".AutoSelect";
            case 5:
@@ -125,7 +152,8 @@ void BindDBEdit(TWorld& W, TMonkeyDBEdit* E, TRng& R) {
 }
 
 // A data-aware edit shows its field: the display text (or, being edited, the edit text),
-// unless the user changed the text since; and it holds no field of another data set.
+// unless the text was changed since it last read the field (typed, pasted, set by code); and
+// it holds no field of another data set.
 void CheckDBEdit(TWorld& W, TControl* C) {
   CheckEdit(W, C);
   auto* e = static_cast<TMonkeyDBEdit*>(C);
@@ -138,13 +166,20 @@ void CheckDBEdit(TWorld& W, TControl* C) {
     if (W.Failed()) return;
     W.Expect(link->Active() && field->DataSet() == ds, name + " holds a field of another data set");
   }
-  if (W.Failed() || (ds && ds->ControlsDisabled()) || link->IsModified()) return;
+  if (W.Failed() || (ds && ds->ControlsDisabled())) return;
+  // Its window takes typing only while the link edits a field that can be written.
+  W.Expect(!link->Editing() || (field && field->CanModify()), name + " edits a field that can't be written");
+  W.Expect(static_cast<TCustomEdit*>(e)->ReadOnly() == !link->Editing(),
+           name + "'s window does not follow whether its field is edited");
+  if (W.Failed() || !e->ShowsField()) return;
   const std::string text = e->Text();
   if (!field) {
     W.Expect(text.empty(), name + " shows " + Quote(text) + " without a field");
     return;
   }
-  const std::string display = field->DisplayText(), edit = field->EditText();
+  // Window text ends at a NUL, as on the system: a value with one shows up to it.
+  auto shown = [](std::string Text) { return Text.substr(0, Text.find('\0')); };
+  const std::string display = shown(field->DisplayText()), edit = shown(field->EditText());
   W.Expect(text == CaseOf(e, display) || text == CaseOf(e, edit),
            name + " shows " + Quote(text) + ", not its field's " + Quote(display));
 }
@@ -234,8 +269,8 @@ std::string TypeSearch(TWorld& W, TControl* C, TRng& R) {
     return line;
   TQuietScope quiet(W);
   const std::string text = e->Text();
+  if (text == before) return line;  // no change, no search
   if (text.empty()) {
-    if (before.empty()) return line;  // no change, no search
     W.Expect(ds->RecordCount() == 0 || ds->RecNo() == 1,
              name + " was cleared but its data set is not on the first record");
     return line;
@@ -265,15 +300,16 @@ const bool kSearchEdit = RegisterControlKind({
         {"type", 6, TypeSearch},
         {"search field", 1,
          [](TWorld& W, TControl* C, TRng& R) {
-           const std::string field = RandomSearchField(W, R);
+           const std::string field = RandomSearchField(W, R), name = W.Describe(C);
            static_cast<TKtSearchEdit*>(C)->SetSearchField(field);
-           return W.Describe(C) + ".SearchField = " + Quote(field);
+           return name + ".SearchField = " + Quote(field);
          }},
         {"search source", 1,
          [](TWorld& W, TControl* C, TRng& R) {
            TDataSource* s = R.Chance(85) ? W.PickSource(R) : nullptr;
+           const std::string name = W.Describe(C) + ".SearchSource = " + W.Describe(s);
            static_cast<TKtSearchEdit*>(C)->SetSearchSource(s);
-           return W.Describe(C) + ".SearchSource = " + W.Describe(s);
+           return name;
          }},
     }),
     .Events = EditEvents(),

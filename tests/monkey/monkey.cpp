@@ -1031,9 +1031,13 @@ TRunResult RunSeed(const TRunOptions& Options) {
     for (int i = 0; i < Options.Steps && result.Ok; ++i) {
       if (!Kept(Options, i)) continue;
       gCurrent.Step = i;
-      const std::string line =
-          world.RunStep(steps[static_cast<size_t>(i)].first, steps[static_cast<size_t>(i)].second);
-      if (Options.Trace) std::printf("  %4d  %s\n", i, line.c_str());
+      const auto [action, seed] = steps[static_cast<size_t>(i)];
+      if (Options.Trace) {
+        std::printf("  %4d  %s: ", i, StepActions()[static_cast<size_t>(action)].Name.c_str());
+        std::fflush(stdout);
+      }
+      const std::string line = world.RunStep(action, seed);
+      if (Options.Trace) std::printf("%s\n", line.c_str());
       if (!world.Failed()) world.CheckInvariants();
       if (world.Failed())
         result = {false, i, world.Failure() + " (after step " + std::to_string(i) + ": " + line + ")"};
@@ -1061,9 +1065,7 @@ std::string ReplayCommand(const TRunOptions& Options, int UpToStep) {
 
 // ---- shrinking ---------------------------------------------------------------------------------
 
-namespace {
-// Runs the steps in a child process: true when the run fails (or the child dies).
-bool FailsInChild(const TRunOptions& Options) {
+bool FailsApart(const TRunOptions& Options) {
   std::fflush(stdout);
   std::fflush(stderr);
   const pid_t pid = fork();
@@ -1079,7 +1081,6 @@ bool FailsInChild(const TRunOptions& Options) {
   if (pid < 0 || waitpid(pid, &status, 0) < 0) return false;
   return !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
-}  // namespace
 
 std::vector<int> Shrink(const TRunOptions& Failing, int FailedStep) {
   std::vector<int> current;
@@ -1099,7 +1100,7 @@ std::vector<int> Shrink(const TRunOptions& Failing, int FailedStep) {
                   current.end());
       if (rest.empty()) continue;
       trial.Keep = rest;
-      if (FailsInChild(trial)) {
+      if (FailsApart(trial)) {
         current = rest;
         parts = std::max<size_t>(parts - 1, 2);
         reduced = true;
@@ -1120,9 +1121,10 @@ std::vector<int> Shrink(const TRunOptions& Failing, int FailedStep) {
 namespace {
 void ReportCrash() {
   if (!gCurrent.Running) return;
-  std::fprintf(stderr, "\nmonkey: seed %llu died at step %d\n  replay: %s\n",
-               static_cast<unsigned long long>(gCurrent.Options.Seed), gCurrent.Step,
-               ReplayCommand(gCurrent.Options, gCurrent.Step).c_str());
+  const std::string replay = ReplayCommand(gCurrent.Options, gCurrent.Step);
+  std::fprintf(stderr, "\nmonkey: seed %llu died at step %d\n  replay: %s\n  shrink: %s --shrink\n",
+               static_cast<unsigned long long>(gCurrent.Options.Seed), gCurrent.Step, replay.c_str(),
+               replay.c_str());
   std::fflush(stderr);
 }
 }  // namespace
@@ -1137,10 +1139,12 @@ void InstallCrashReport() {
     ReportCrash();
     std::signal(SIGABRT, SIG_DFL);
   });
+#if !defined(__SANITIZE_ADDRESS__)  // the address sanitizer reports a SIGSEGV itself
   std::signal(SIGSEGV, [](int) {
     ReportCrash();
     std::signal(SIGSEGV, SIG_DFL);
   });
+#endif
 }
 
 }  // namespace monkey

@@ -212,6 +212,8 @@ struct TRunResult {
 TRunResult RunSeed(const TRunOptions& Options);
 // The command line that replays a run; Prefix is the program ("./scripts/monkey").
 std::string ReplayCommand(const TRunOptions& Options, int UpToStep);
+// Runs the seed in a child process: true when it fails, or the child dies (a sanitizer report).
+bool FailsApart(const TRunOptions& Options);
 // Shrinks a failing run to fewer steps (each trial runs in a child process); returns the
 // steps that still fail.
 std::vector<int> Shrink(const TRunOptions& Failing, int FailedStep);

@@ -65,19 +65,27 @@ int main(int argc, char** argv) {
   for (long long s = first; s < first + seeds; ++s) {
     options.Seed = static_cast<std::uint64_t>(s);
     if (options.Trace) std::printf("seed %lld\n", s);
-    const monkey::TRunResult r = monkey::RunSeed(options);
-    if (r.Ok) continue;
-    std::printf("monkey: seed %lld failed at step %d: %s\n  replay: %s\n", s, r.FailedStep, r.Message.c_str(),
-                monkey::ReplayCommand(options, r.FailedStep).c_str());
-    if (shrink && r.FailedStep >= 0) {
+    if (shrink) {
+      // Each seed runs apart first, so that a crash (a sanitizer report) can be shrunk too.
+      if (!monkey::FailsApart(options)) continue;
+      std::printf("monkey: seed %lld fails; shrinking (each trial runs apart)...\n", s);
+      std::fflush(stdout);
       monkey::TRunOptions shrunk = options;
-      shrunk.Keep = monkey::Shrink(options, r.FailedStep);
-      shrunk.Steps = r.FailedStep + 1;
-      std::printf("  shrunk: %s\n", monkey::ReplayCommand(shrunk, -1).c_str());
+      shrunk.Keep = monkey::Shrink(options, options.Steps - 1);
+      shrunk.Steps = shrunk.Keep.back() + 1;
+      std::printf("  shrunk to %zu steps: %s\n  they run as:\n", shrunk.Keep.size(),
+                  monkey::ReplayCommand(shrunk, -1).c_str());
+      std::fflush(stdout);
       shrunk.Trace = true;
       const monkey::TRunResult again = monkey::RunSeed(shrunk);
-      std::printf("  %s\n", again.Ok ? "(the shrunk steps pass alone)" : again.Message.c_str());
+      std::printf("  %s\n", again.Ok ? "(the shrunk steps pass here)" : again.Message.c_str());
+      return 1;
     }
+    const monkey::TRunResult r = monkey::RunSeed(options);
+    if (r.Ok) continue;
+    std::printf("monkey: seed %lld failed at step %d: %s\n  replay: %s\n  shrink: %s --shrink\n", s,
+                r.FailedStep, r.Message.c_str(), monkey::ReplayCommand(options, r.FailedStep).c_str(),
+                monkey::ReplayCommand(options, r.FailedStep).c_str());
     return 1;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

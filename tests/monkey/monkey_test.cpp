@@ -113,4 +113,46 @@ TEST_F(MonkeyRegression, AnEditOfACalculatedOrLookupFieldFollowsTheFieldsItIsMad
   EXPECT_EQ(edits[1]->Text(), "Smith");
 }
 
+// Seed 5, step 11: the table was made read-only while a data-aware edit edited it (seed 4 did
+// the same to a field); the edit went on taking keystrokes that no field could take.
+TEST_F(MonkeyRegression, AnEditStopsEditingWhenItsFieldOrTableBecomesReadOnly) {
+  for (bool table : {false, true}) {
+    SCOPED_TRACE(table ? "the table" : "the field");
+    SetUp();
+    auto* edit = new TDBEdit(Form);
+    edit->SetParent(Form);
+    edit->SetDataSource(Source);
+    edit->SetDataField("Name");
+    edit->SetFocus();
+    Table->Edit();
+    EXPECT_FALSE(static_cast<TCustomEdit*>(edit)->ReadOnly());
+    if (table)
+      Table->SetReadOnly(true);
+    else
+      Table->FieldByName("Name")->SetReadOnly(true);
+    EXPECT_TRUE(static_cast<TCustomEdit*>(edit)->ReadOnly());
+    sim::TypeText("x");
+    EXPECT_EQ(edit->Text(), "Abbott");
+  }
+}
+
+// Seed 255, step 131: the field a calculated field was made of was freed; an edit of the
+// calculated field went on showing the value calculated from it.
+TEST_F(MonkeyRegression, AnEditOfACalculatedFieldFollowsWhenAFieldGoes) {
+  Table->Close();
+  Table->AddCalcField("Upper", ftString, 20);
+  Table->SetOnCalcFields([](TDataSet* D) {
+    if (TField* name = D->FindField("Name"))
+      D->FieldByName("Upper")->SetAsString(UpperCase(name->AsString()));
+  });
+  Table->Open();
+  auto* edit = new TDBEdit(Form);
+  edit->SetParent(Form);
+  edit->SetDataSource(Source);
+  edit->SetDataField("Upper");
+  EXPECT_EQ(edit->Text(), "ABBOTT");
+  delete Table->FieldByName("Name");
+  EXPECT_EQ(edit->Text(), "");
+}
+
 }  // namespace

@@ -276,6 +276,12 @@ void TFieldDataLink::ActiveChanged() {
   if (alive) CallEvent(FOnActiveChange, this);
 }
 
+void TFieldDataLink::LayoutChanged() {
+  auto alive = Alive();
+  UpdateField();
+  if (alive) EditingChanged();
+}
+
 void TFieldDataLink::EditingChanged() {
   SetFieldEditing(TDataLink::Editing() && CanModify());
 }

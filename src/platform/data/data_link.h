@@ -135,7 +135,9 @@ class TFieldDataLink : public TDataLink {
   void ActiveChanged() override;
   void EditingChanged() override;
   void FocusControl(TField*& Field) override;
-  void LayoutChanged() override { UpdateField(); }
+  // Rebinds the field, and learns again whether it can be written (its ReadOnly may have
+  // changed, or its data set's).
+  void LayoutChanged() override;
   void RecordChanged(TField* Field) override;
   void UpdateData() override;
 

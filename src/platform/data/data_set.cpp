@@ -616,7 +616,21 @@ void TDataSet::RemoveField(TField* Field) {
   TFinally restore{[&] {
     if (alive) FDisableCount += disabled;
   }};
-  DataEvent(deLayoutChange);
+  TFirstError error;
+  error.Run([&] { DataEvent(deLayoutChange); });
+  // Calculated and lookup values may have been made of the field: they are read again.
+  const bool derived = std::any_of(FFields.begin(), FFields.end(), [](TField* f) {
+    return f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup;
+  });
+  if (alive && derived) error.Run([&] { DataEvent(deDataSetChange); });
+  error.Raise();
+}
+
+void TDataSet::SetReadOnly(bool Value) {
+  if (Value == FReadOnly) return;
+  FReadOnly = Value;
+  // The controls learn whether their fields can still be written.
+  if (Active()) DataEvent(deLayoutChange);
 }
 
 Variant TDataSet::ValueAt(int Pos, const TField* Field) const {

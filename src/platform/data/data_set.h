@@ -109,7 +109,7 @@ class TDataSet : public TComponent {
   bool Modified() const { return FModified; }
   virtual bool CanModify() const { return Active() && !FReadOnly; }
   bool ReadOnly() const { return FReadOnly; }
-  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  void SetReadOnly(bool Value);
 
   // --- Searching ------------------------------------------------------------------------
   // Moves to the first record, in the data set's order, whose KeyFields ("A;B") match
