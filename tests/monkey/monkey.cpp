@@ -981,6 +981,7 @@ std::string TWorld::RunStep(int Action, std::uint64_t StepSeed) {
   try {
     line = action.Run(*this, r);
   } catch (const Exception& e) {
+    ++FRaised;
     line = action.Name + " raised: " + e.Message();
   } catch (const std::exception& e) {
     Expect(false, "a foreign exception escaped " + action.Name + ": " + e.what());
@@ -1043,6 +1044,9 @@ TRunResult RunSeed(const TRunOptions& Options) {
         result = {false, i, world.Failure() + " (after step " + std::to_string(i) + ": " + line + ")"};
     }
     std::fflush(stdout);
+    result.EvilRuns = world.EvilRuns();
+    result.Raised = world.Raised();
+    result.Handled = Application->ExceptionCount();
   }
   ResetPlatform();
   if (result.Ok && (WindowCount() != 0 || TimerCount() != 0 || HookCount() != 0))

@@ -145,6 +145,7 @@ class TWorld {
   // While quiet (the invariants are being checked), evil handlers do nothing.
   bool Quiet() const { return FQuiet; }
   int EvilRuns() const { return FEvilRuns; }
+  int Raised() const { return FRaised; }
 
   // ---- invariants
   void Expect(bool Condition, const std::string& What);
@@ -169,6 +170,7 @@ class TWorld {
   int FNextId = 1;
   bool FQuiet = false;
   int FEvilRuns = 0;
+  int FRaised = 0;
   std::string FFailure;
 };
 
@@ -206,6 +208,11 @@ struct TRunResult {
   bool Ok = true;
   int FailedStep = -1;
   std::string Message;
+  // What the run went through: evil handlers that ran, errors that actions raised to the
+  // monkey, errors that reached the application's handler, objects freed.
+  int EvilRuns = 0;
+  int Raised = 0;
+  int Handled = 0;
 };
 
 // Runs one seed on a clean platform and leaves a clean platform behind.

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     }
   }
   const auto start = std::chrono::steady_clock::now();
+  long long evil = 0, raised = 0, handled = 0;
   for (long long s = first; s < first + seeds; ++s) {
     options.Seed = static_cast<std::uint64_t>(s);
     if (options.Trace) std::printf("seed %lld\n", s);
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
       return 1;
     }
     const monkey::TRunResult r = monkey::RunSeed(options);
+    evil += r.EvilRuns;
+    raised += r.Raised;
+    handled += r.Handled;
     if (r.Ok) continue;
     std::printf("monkey: seed %lld failed at step %d: %s\n  replay: %s\n  shrink: %s --shrink\n", s,
                 r.FailedStep, r.Message.c_str(), monkey::ReplayCommand(options, r.FailedStep).c_str(),
@@ -89,7 +93,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("monkey: %lld seeds x %d steps from seed %lld held (%.1f s)\n", seeds, options.Steps, first,
-              seconds);
+  std::printf(
+      "monkey: %lld seeds x %d steps from seed %lld held (%.1f s); %lld evil handler runs, %lld errors "
+      "raised to the monkey, %lld handled by the application\n",
+      seeds, options.Steps, first, seconds, evil, raised, handled);
   return 0;
 }

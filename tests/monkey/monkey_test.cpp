@@ -6,6 +6,7 @@
 #include "platform/data/db.h"
 #include "platform/platform_fixture.h"
 #include "platform/vcl/db_edit.h"
+#include "platform/vcl/edit.h"
 
 namespace {
 
@@ -153,6 +154,25 @@ TEST_F(MonkeyRegression, AnEditOfACalculatedFieldFollowsWhenAFieldGoes) {
   EXPECT_EQ(edit->Text(), "ABBOTT");
   delete Table->FieldByName("Name");
   EXPECT_EQ(edit->Text(), "");
+}
+
+// Seed 8, step 263 (shrunk to six steps): the form's font grew; an edit that follows its
+// parent's font grew with it, and an OnResize handler freed it before the font change ended.
+TEST_F(MonkeyRegression, AParentFontChangeThatResizesAControlWhoseHandlerFreesIt) {
+  TEdit* edits[2];
+  for (TEdit*& e : edits) {
+    e = new TEdit(Form);
+    e->SetParent(Form);
+  }
+  edits[0]->SetOnResize([&](TObject*) {
+    delete edits[0];
+    edits[0] = nullptr;
+    delete edits[1];
+    edits[1] = nullptr;
+  });
+  Form->Font()->SetSize(20);
+  EXPECT_EQ(edits[0], nullptr);
+  EXPECT_EQ(Form->ControlCount(), 0);
 }
 
 }  // namespace

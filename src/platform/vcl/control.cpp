@@ -527,22 +527,25 @@ void TControl::CMFontChanged(TMessage&) {
 
 void TControl::CMParentColorChanged(TMessage& Message) {
   if (!FParentColor) return;
+  auto alive = Alive();  // the change may resize the control, whose OnResize may free it
   SetColor(Message.WParam != 0 ? static_cast<TColor>(Message.LParam)
                                : static_cast<TControl*>(FParent)->FColor);
-  FParentColor = true;
+  if (alive) FParentColor = true;
 }
 
 void TControl::CMParentFontChanged(TMessage& Message) {
   if (!FParentFont) return;
+  auto alive = Alive();  // the change may resize the control, whose OnResize may free it
   SetFont(Message.WParam != 0 ? reinterpret_cast<TFont*>(Message.LParam)
                               : static_cast<TControl*>(FParent)->FFont.get());
-  FParentFont = true;
+  if (alive) FParentFont = true;
 }
 
 void TControl::CMParentShowHintChanged(TMessage&) {
   if (!FParentShowHint || !FParent) return;
+  auto alive = Alive();  // the change may resize the control, whose OnResize may free it
   SetShowHint(static_cast<TControl*>(FParent)->FShowHint);
-  FParentShowHint = true;
+  if (alive) FParentShowHint = true;
 }
 
 void TControl::CMBiDiModeChanged(TMessage& Message) {
@@ -551,8 +554,9 @@ void TControl::CMBiDiModeChanged(TMessage& Message) {
 
 void TControl::CMParentBiDiModeChanged(TMessage&) {
   if (!FParentBiDiMode || !FParent) return;
+  auto alive = Alive();  // the change may resize the control, whose OnResize may free it
   SetBiDiMode(static_cast<TControl*>(FParent)->FBiDiMode);
-  FParentBiDiMode = true;
+  if (alive) FParentBiDiMode = true;
 }
 
 }  // namespace vcl

@@ -53,8 +53,11 @@ bool TWinControl::ContainsControl(const TControl* Control) const {
 }
 
 void TWinControl::Broadcast(TMessage& Message) {
+  // A child's handling may free other children, or this control.
+  auto alive = Alive();
   std::vector<TControl*> controls = FControls;
   for (TControl* c : controls) {
+    if (!alive) return;
     if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
     c->WndProc(Message);
     if (Message.Result != 0) return;
@@ -781,8 +784,9 @@ void TWinControl::CMCtl3DChanged(TMessage&) {
 
 void TWinControl::CMParentCtl3DChanged(TMessage& Message) {
   if (!FParentCtl3D) return;
+  auto alive = Alive();  // the change may resize the control, whose OnResize may free it
   SetCtl3D(Message.WParam != 0 ? Message.LParam != 0 : (FParent ? FParent->FCtl3D : FCtl3D));
-  FParentCtl3D = true;
+  if (alive) FParentCtl3D = true;
 }
 
 void TWinControl::CMBiDiModeChanged(TMessage& Message) {
