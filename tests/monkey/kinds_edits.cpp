@@ -20,10 +20,15 @@ class TMonkeyDBEdit : public TDBEdit {
   explicit TMonkeyDBEdit(TComponent* AOwner) : TDBEdit(AOwner) {
     TNotifyEvent show = DataLink()->OnDataChange();
     DataLink()->SetOnDataChange([this, show](TObject* Sender) {
-      auto alive = Alive();
+      struct TShowing {  // cleared on every exit: an OnChange handler may raise (or free this)
+        TMonkeyDBEdit* Edit;
+        TAliveToken Alive;
+        ~TShowing() {
+          if (Alive) Edit->FShowing = false;
+        }
+      } showing{this, Alive()};
       FShowing = FShowsField = true;
       show(Sender);
-      if (alive) FShowing = false;
     });
   }
   using TDBEdit::DataLink;

@@ -175,4 +175,24 @@ TEST_F(MonkeyRegression, AParentFontChangeThatResizesAControlWhoseHandlerFreesIt
   EXPECT_EQ(Form->ControlCount(), 0);
 }
 
+// Seed 242, step 469 (shrunk to twelve steps): a form was shown; the window of an edit on it
+// was made and took the height of its font, and the edit's OnResize freed the form while the
+// form was still showing its controls.
+TEST_F(MonkeyRegression, AResizeHandlerThatFreesTheFormWhileItShows) {
+  auto* form = new TForm(Application);
+  form->SetBounds(50, 50, 300, 200);
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 100, 50);  // the window will make it as high as its font
+  auto* after = new TEdit(form);
+  after->SetParent(form);
+  edit->SetOnResize([&](TObject*) {
+    delete form;
+    form = nullptr;
+  });
+  form->Show();
+  EXPECT_EQ(form, nullptr);
+  EXPECT_EQ(Screen->FormCount(), 1);
+}
+
 }  // namespace

@@ -213,16 +213,26 @@ void TWinControl::SetParentWindow(HWND Value) {
 void TWinControl::UpdateShowing() {
   bool show =
       FVisible || (ComponentState().Contains(csDesigning) && !FControlStyle.Contains(csNoDesignVisible));
+  // Showing a window may activate its form and move the focus: the enter and activate
+  // handlers may free this control or its children.
+  auto alive = Alive();
   if (show) {
-    if (!FHandle) CreateHandle();
-    for (TWinControl* c : std::vector<TWinControl*>(FTabList)) c->UpdateShowing();
+    if (!FHandle) CreateHandle();  // a window made to its font's height resizes: OnResize
+    if (!alive) return;
+    std::vector<std::pair<TWinControl*, TAliveToken>> children;
+    for (TWinControl* c : FTabList) children.emplace_back(c, c->Alive());
+    for (auto& [c, childAlive] : children) {
+      if (!alive) return;
+      if (childAlive) c->UpdateShowing();
+    }
+    if (!alive) return;
   }
   if (FHandle && FShowing != show) {
     FShowing = show;
     try {
       Perform(CM_SHOWINGCHANGED, 0, 0);
     } catch (...) {
-      FShowing = !show;
+      if (alive) FShowing = !show;
       throw;
     }
   }
