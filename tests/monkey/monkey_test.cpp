@@ -195,4 +195,16 @@ TEST_F(MonkeyRegression, AResizeHandlerThatFreesTheFormWhileItShows) {
   EXPECT_EQ(Screen->FormCount(), 1);
 }
 
+// Seed 389, step 18 (shrunk to four steps): a field of a table was freed; its source's
+// OnDataChange heard of the new layout and freed the table, which freed the field again.
+TEST_F(MonkeyRegression, AFieldWhoseGoingFreesItsTable) {
+  Source->SetOnDataChange([this](TObject*, TField*) {
+    delete Table;
+    Table = nullptr;
+  });
+  delete Table->FieldByName("Name");
+  EXPECT_EQ(Table, nullptr);
+  EXPECT_EQ(Source->DataSet(), nullptr);
+}
+
 }  // namespace

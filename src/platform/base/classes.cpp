@@ -32,9 +32,14 @@ TComponent::~TComponent() {
 }
 
 void TComponent::Destroying() {
+  FInDestructor = true;
+  MarkDestroying();
+}
+
+void TComponent::MarkDestroying() {
   if (FComponentState.Contains(csDestroying)) return;
   FComponentState.Include(csDestroying);
-  for (TComponent* c : FComponents) c->Destroying();
+  for (TComponent* c : FComponents) c->MarkDestroying();
 }
 
 void TComponent::SetName(const std::string& Value) {
@@ -86,8 +91,13 @@ void TComponent::RemoveItem(TComponent* AComponent) {
 void TComponent::DestroyComponents() {
   while (!FComponents.empty()) {
     TComponent* c = FComponents.back();
-    // The component's destructor removes it from this owner (and tells the others).
-    delete c;
+    // One whose destructor is running already (it is telling others that it goes, and one of
+    // them frees this owner) finishes on its own, without an owner; the others are freed, and
+    // each one's destructor removes it from this owner (and tells the others).
+    if (c->FInDestructor)
+      RemoveItem(c);
+    else
+      delete c;
   }
 }
 
@@ -133,7 +143,9 @@ void TComponent::EndLoading() {
   Loaded();
 }
 
-void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
+void TComponent::Loaded() {
+  FComponentState.Exclude(csLoading);
+}
 
 void TComponent::SetDesigning(bool Value) {
   if (Value)

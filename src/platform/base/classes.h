@@ -122,19 +122,22 @@ class TComponent : public TPersistent {
  protected:
   virtual void Notification(TComponent* AComponent, TOperation Operation);
   virtual void Loaded();
-  // Marks csDestroying on this component and the ones it owns. Descendants may call it early
-  // in their destructors; the base destructor calls it in any case.
+  // Marks csDestroying on this component and the ones it owns, and that this one's destructor
+  // runs. Descendants call it first in their destructors; the base destructor calls it in any
+  // case.
   void Destroying();
 
  private:
   void InsertItem(TComponent* AComponent);
   void RemoveItem(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
+  void MarkDestroying();
 
   TComponent* FOwner = nullptr;
   std::string FName;
   int FTag = 0;
   TComponentState FComponentState;
+  bool FInDestructor = false;  // this component's destructor has begun
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
 };

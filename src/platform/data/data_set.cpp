@@ -618,11 +618,12 @@ void TDataSet::RemoveField(TField* Field) {
   }};
   TFirstError error;
   error.Run([&] { DataEvent(deLayoutChange); });
+  if (!alive) return error.Raise();
   // Calculated and lookup values may have been made of the field: they are read again.
   const bool derived = std::any_of(FFields.begin(), FFields.end(), [](TField* f) {
     return f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup;
   });
-  if (alive && derived) error.Run([&] { DataEvent(deDataSetChange); });
+  if (derived) error.Run([&] { DataEvent(deDataSetChange); });
   error.Raise();
 }
 

@@ -44,6 +44,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
+  Destroying();
   EndLiveness();
   if (Application) Application->ControlDestroyed(this);
   SetParent(nullptr);
