@@ -207,4 +207,22 @@ TEST_F(MonkeyRegression, AFieldWhoseGoingFreesItsTable) {
   EXPECT_EQ(Source->DataSet(), nullptr);
 }
 
+// Seed 407, step 37: a new OnCalcFields handler (one that calculates nothing) took the place
+// of the old one; an edit of the calculated field went on showing the old handler's value.
+TEST_F(MonkeyRegression, AnEditOfACalculatedFieldFollowsANewCalcHandler) {
+  Table->Close();
+  Table->AddCalcField("Upper", ftString, 20);
+  Table->SetOnCalcFields([](TDataSet* D) {
+    D->FieldByName("Upper")->SetAsString(UpperCase(D->FieldByName("Name")->AsString()));
+  });
+  Table->Open();
+  auto* edit = new TDBEdit(Form);
+  edit->SetParent(Form);
+  edit->SetDataSource(Source);
+  edit->SetDataField("Upper");
+  EXPECT_EQ(edit->Text(), "ABBOTT");
+  Table->SetOnCalcFields([](TDataSet*) {});
+  EXPECT_EQ(edit->Text(), "");
+}
+
 }  // namespace

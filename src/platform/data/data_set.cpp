@@ -795,6 +795,8 @@ void TDataSet::SetOnCalcFields(TDataSetNotifyEvent Value) {
   FOnCalcFields = std::move(Value);
   FCalcCache.clear();
   FEditCalcValid = false;
+  // The controls of calculated fields read the new handler's values.
+  if (Active() && FState != dsCalcFields && FCalcCount > 0) DataEvent(deDataSetChange);
 }
 
 Variant TDataSet::CalcValueAt(int Pos, int CalcIndex) const {
