@@ -7,6 +7,7 @@
 #include "platform/platform_fixture.h"
 #include "platform/vcl/db_edit.h"
 #include "platform/vcl/edit.h"
+#include "platform/vcl/label.h"
 
 namespace {
 
@@ -223,6 +224,27 @@ TEST_F(MonkeyRegression, AnEditOfACalculatedFieldFollowsANewCalcHandler) {
   EXPECT_EQ(edit->Text(), "ABBOTT");
   Table->SetOnCalcFields([](TDataSet*) {});
   EXPECT_EQ(edit->Text(), "");
+}
+
+// Seed 417, step 271: a label that sizes itself to its text was given word wrapping (or a new
+// caption); its OnResize freed it while it was still being laid out.
+TEST_F(MonkeyRegression, ALabelThatResizesAndIsFreedByItsOnResize) {
+  for (bool wrap : {false, true}) {
+    SCOPED_TRACE(wrap ? "WordWrap" : "Caption");
+    auto* label = new TLabel(Form);
+    label->SetParent(Form);
+    label->SetCaption("Name: first and last");
+    label->SetWidth(30);  // wrapping makes it taller
+    label->SetOnResize([&](TObject*) {
+      delete label;
+      label = nullptr;
+    });
+    if (wrap)
+      label->SetWordWrap(true);
+    else
+      label->SetCaption("A longer caption than before");
+    EXPECT_EQ(label, nullptr);
+  }
 }
 
 }  // namespace

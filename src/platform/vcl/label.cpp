@@ -36,15 +36,15 @@ void TLabel::SetTransparent(bool Value) {
 void TLabel::SetWordWrap(bool Value) {
   if (Value == FWordWrap) return;
   FWordWrap = Value;
-  AdjustBounds();
   Invalidate();
+  AdjustBounds();  // last: an OnResize handler may free the label
 }
 
 void TLabel::SetShowAccelChar(bool Value) {
   if (Value == FShowAccelChar) return;
   FShowAccelChar = Value;
-  AdjustBounds();
   Invalidate();
+  AdjustBounds();  // last: an OnResize handler may free the label
 }
 
 void TLabel::SetFocusControl(TWinControl* Value) {
@@ -106,8 +106,8 @@ void TLabel::Paint() {
 void TLabel::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_TEXTCHANGED:
-      AdjustBounds();
       Invalidate();
+      AdjustBounds();  // last: an OnResize handler may free the label
       break;
     case CM_FONTCHANGED:
       TGraphicControl::Dispatch(Message);

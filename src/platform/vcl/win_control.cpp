@@ -103,8 +103,12 @@ void TWinControl::RemoveControl(TControl* AControl) {
 // ---- the window -----------------------------------------------------------------------------
 
 HWND TWinControl::Handle() {
+  if (FHandle) return FHandle;
+  // Making the window may resize the control (an edit takes its font's height), and an
+  // OnResize handler may free it: then there is no window.
+  auto alive = Alive();
   HandleNeeded();
-  return FHandle;
+  return alive ? FHandle : nullptr;
 }
 
 void TWinControl::HandleNeeded() {
@@ -198,9 +202,10 @@ void TWinControl::RecreateWnd() {
 
 void TWinControl::CMRecreateWnd(TMessage&) {
   bool wasFocused = Focused();
+  auto alive = Alive();
   DestroyHandle();
-  UpdateControlState();
-  if (wasFocused && FHandle) vcl::SetFocus(FHandle);
+  UpdateControlState();  // the new window's handlers may free this control
+  if (alive && wasFocused && FHandle) vcl::SetFocus(FHandle);
 }
 
 void TWinControl::SetParentWindow(HWND Value) {
