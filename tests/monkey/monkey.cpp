@@ -302,8 +302,9 @@ TForm* TWorld::MakeForm(TRng& R) {
   Add(form, TRole::Form);
   form->SetBounds(R.Between(0, 500), R.Between(0, 350), R.Between(200, 480), R.Between(150, 380));
   form->SetKeyPreview(R.Chance(20));
-  form->Show();
-  return form;
+  auto alive = form->Alive();
+  form->Show();  // the other form's deactivation handlers may free this one
+  return alive ? form : nullptr;
 }
 
 TControl* TWorld::MakeControl(TForm* Form, TRng& R) {
@@ -319,8 +320,11 @@ TControl* TWorld::MakeControl(TForm* Form, TRng& R) {
     }
     pick -= k.MakeWeight;
   }
+  // Making the control runs the form's handlers (a new child may move the focus), which may
+  // free the form and the control with it.
+  auto formAlive = Form->Alive();
   TControl* c = kind->Make(*this, Form, R);
-  if (!c) return nullptr;
+  if (!c || !formAlive) return nullptr;
   Add(c, TRole::Control, kind);
   if (c->Parent() == nullptr) c->SetParent(Form);
   c->SetBounds(R.Between(0, std::max(0, Form->Width() - 130)), R.Between(0, std::max(0, Form->Height() - 60)),
@@ -369,6 +373,7 @@ void TWorld::Populate(TRng& R) {
   const int forms = R.Between(1, 2);
   for (int i = 0; i < forms; ++i) {
     TForm* form = MakeForm(R);
+    if (!form) continue;
     const int controls = R.Between(2, 6);
     for (int c = 0; c < controls; ++c) MakeControl(form, R);
   }
@@ -865,8 +870,9 @@ std::vector<TStepAction> MakeStepActions() {
              return name + ".TabStop";
            case 6:
              if (auto* f = W.PickAs<TForm>(TRole::Form, R); f && f != c && !dynamic_cast<TForm*>(c)) {
+               const std::string line = name + ".Parent = " + W.Describe(f);
                c->SetParent(f);
-               return name + ".Parent = " + W.Describe(f);
+               return line;
              }
              return name + ": no other parent";
            default: c->SetText(RandomText(R, false)); return name + ".Text";
@@ -908,7 +914,9 @@ std::vector<TStepAction> MakeStepActions() {
          if (what == 2 && W.Live(TRole::Source).size() < 4) return "make " + W.Describe(W.MakeSource(R));
          auto* form = W.PickAs<TForm>(TRole::Form, R);
          if (!form || W.Live(TRole::Control).size() >= 16) return "make: no room";
-         return "make " + W.Describe(W.MakeControl(form, R));
+         const std::string on = " on " + W.Describe(form);
+         TControl* c = W.MakeControl(form, R);
+         return "make " + (c ? W.Describe(c) : std::string("a control that went at once")) + on;
        }},
       {"free", 3,
        [](TWorld& W, TRng& R) -> std::string {

@@ -247,4 +247,22 @@ TEST_F(MonkeyRegression, ALabelThatResizesAndIsFreedByItsOnResize) {
   }
 }
 
+// Seed 601, step 102: an edit moved to another form got a new window there, which took the
+// height of the edit's font; the edit's OnResize freed the form it was moving to (and so the
+// edit) while the form was still taking it in.
+TEST_F(MonkeyRegression, AFormFreedWhileAControlMovesToIt) {
+  TForm* other = MakeForm("Other");
+  other->Show();
+  auto* edit = new TEdit(Form);
+  edit->SetParent(Form);
+  edit->SetBounds(10, 10, 100, 50);  // its new window makes it as high as its font
+  edit->SetOnResize([&](TObject*) {
+    delete other;
+    other = nullptr;
+  });
+  edit->SetParent(other);
+  EXPECT_EQ(other, nullptr);
+  EXPECT_EQ(Form->ControlCount(), 0);
+}
+
 }  // namespace

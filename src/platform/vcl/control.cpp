@@ -55,8 +55,12 @@ TControl::~TControl() {
 void TControl::SetParent(TWinControl* AParent) {
   if (FParent == AParent) return;
   if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  // Leaving the old parent moves the focus away: an exit handler may free this control or the
+  // new parent.
+  auto alive = Alive();
+  auto parentAlive = AParent ? AParent->Alive() : TAliveToken();
   if (FParent) FParent->RemoveControl(this);
-  if (AParent) AParent->InsertControl(this);
+  if (alive && AParent && parentAlive) AParent->InsertControl(this);
 }
 
 void TControl::StoreBounds(int ALeft, int ATop, int AWidth, int AHeight) {

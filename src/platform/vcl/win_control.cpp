@@ -74,17 +74,22 @@ void TWinControl::InsertControl(TControl* AControl) {
   auto* win = dynamic_cast<TWinControl*>(AControl);
   if (win) FTabList.push_back(win);
   AControl->FParent = this;
-  AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
-  AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
-  AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
-  AControl->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+  // The control takes on this parent's looks and shows: its handlers (a resize to a new font,
+  // an enter) may free it or this parent, which ends the insertion.
+  auto alive = Alive();
+  auto controlAlive = AControl->Alive();
+  auto both = [&] { return alive && controlAlive; };
+  for (Cardinal msg :
+       {CM_PARENTCOLORCHANGED, CM_PARENTFONTCHANGED, CM_PARENTSHOWHINTCHANGED, CM_PARENTBIDIMODECHANGED})
+    if (both()) AControl->Perform(msg, 0, 0);
+  if (!both()) return;
   if (win) {
     win->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
-    win->UpdateControlState();
+    if (both()) win->UpdateControlState();
   } else {
     AControl->Invalidate();
   }
-  Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
+  if (both()) Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
 }
 
 void TWinControl::RemoveControl(TControl* AControl) {
