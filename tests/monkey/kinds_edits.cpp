@@ -36,11 +36,21 @@ class TMonkeyDBEdit : public TDBEdit {
 
  protected:
   void Change() override {
-    if (!FShowing) FShowsField = false;
+    // A change inside another one (an OnChange handler that sets the text) is not the field's.
+    if (!FShowing || FChanging) FShowsField = false;
+    struct TChanging {
+      TMonkeyDBEdit* Edit;
+      TAliveToken Alive;
+      ~TChanging() {
+        if (Alive) Edit->FChanging = false;
+      }
+    } changing{this, Alive()};
+    FChanging = true;
     TDBEdit::Change();
   }
 
  private:
+  bool FChanging = false;   // inside Change
   bool FShowing = false;    // inside the edit's reading of its field
   bool FShowsField = true;  // the text is what it last read of its field
 };
