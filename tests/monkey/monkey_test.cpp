@@ -12,8 +12,8 @@
 namespace {
 
 // Seeds 1 to kCiSeeds, kCiSteps steps each.
-constexpr int kCiSeeds = 24;
-constexpr int kCiSteps = 150;
+constexpr int kCiSeeds = 200;
+constexpr int kCiSteps = 500;
 
 const bool kCrashReport = (monkey::InstallCrashReport(), true);
 
