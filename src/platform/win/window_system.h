@@ -12,6 +12,9 @@
 //   metrics          GetSystemMetrics, AdjustWindowRectEx, the screen
 //   input            the raw keyboard and mouse events the simulator feeds in
 //   testing          reset and recorded side effects (beeps)
+//
+// Each section is a source file of its own beside this header (window_system_internal.h
+// lists them).
 #pragma once
 
 #include <exception>
