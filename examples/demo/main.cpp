@@ -2,7 +2,8 @@
 //
 // Each form types, clicks and moves through its tables, prints what the tables stand on after
 // each step and writes a picture after each step into a folder (demo-out by default, or the
-// folder given as the first argument).
+// folder given as the first argument). With --live the forms are shown on the X display
+// instead, for a person to use.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -10,9 +11,19 @@
 #include "customers_form.h"
 #include "demo_data.h"
 #include "demo_steps.h"
+#include "live.h"
 #include "platform/vcl/application.h"
 
 int main(int argc, char** argv) {
+  const bool live = argc > 1 && std::string(argv[1]) == "--live";
+  if (live) {
+    auto* data = new vcl::TComponent(vcl::Application);
+    const demo::DemoData tables = demo::MakeDemoData(data);
+    const int code = demo::RunLive({demo::MakeCustomersForm(tables)});
+    delete data;
+    return code;
+  }
+
   const std::string folder = argc > 1 ? argv[1] : "demo-out";
   std::filesystem::create_directories(folder);
   demo::Steps steps(folder);

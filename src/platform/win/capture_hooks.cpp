@@ -14,6 +14,7 @@ HWND SetCapture(HWND Wnd) {
   HWND old = S().Capture;
   if (!IsWindow(Wnd)) return old;
   S().Capture = Wnd;
+  if (Display() && old != Wnd) Display()->CaptureChanged(Wnd);
   if (old && old != Wnd) SendMessage(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(Wnd));
   return old;
 }
@@ -21,7 +22,11 @@ HWND SetCapture(HWND Wnd) {
 bool ReleaseCapture() {
   HWND old = S().Capture;
   S().Capture = nullptr;
-  if (S().Track.Wnd) S().Track = ScrollTrack{};
+  if (S().Track.Wnd) {
+    NotifyPictureChanged(S().Track.Wnd);
+    S().Track = ScrollTrack{};
+  }
+  if (Display() && old) Display()->CaptureChanged(nullptr);
   if (old) SendMessage(old, WM_CAPTURECHANGED, 0, 0);
   return true;
 }

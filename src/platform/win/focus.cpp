@@ -15,6 +15,8 @@ void ActivateWindow(HWND Top, WPARAM How) {
   if (old) SendMessage(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(Top));
   if (S().Active != Top || !IsWindow(Top)) return;
   PlaceOnTop(*Find(Top));
+  if (old) NotifyPictureChanged(old);  // the captions show which window is active
+  NotifyPictureChanged(Top);
   SendMessage(Top, WM_ACTIVATE, How, reinterpret_cast<LPARAM>(old));
   if (S().Active == Top && IsWindow(Top) && !Within(Top, S().Focus)) SetFocus(Top);
 }

@@ -175,7 +175,10 @@ void PostMouse(UINT ClientMsg, UINT NcMsg, TPoint P, WPARAM Extra = 0) {
 
 using namespace detail;
 
-void InputKey(Word VirtKey, bool Down) {
+namespace {
+
+// A key goes down or up; a key down may carry the character the keyboard in use made of it.
+void QueueKey(Word VirtKey, bool Down, int TypedChar) {
   std::uint8_t& k = S().Keys[VirtKey & 0xFF];
   bool wasDown = (k & 0x80) != 0;
   if (Down) {
@@ -200,6 +203,36 @@ void InputKey(Word VirtKey, bool Down) {
   if (wasDown) data |= KF_REPEAT_BIT;
   if (!Down) data |= KF_UP_BIT;
   PostInput(MSG{target, msg, VirtKey, data, S().Now, S().Cursor});
+  S().Input.back().TypedChar = Down ? TypedChar : -1;
+}
+
+}  // namespace
+
+void InputKey(Word VirtKey, bool Down) {
+  QueueKey(VirtKey, Down, -1);
+}
+
+void InputTypedKey(Word VirtKey, char Char) {
+  QueueKey(VirtKey, true, static_cast<unsigned char>(Char));
+}
+
+void InputShiftState(TShiftState Shift) {
+  auto follow = [](Word Key, bool Down) {
+    if (KeyDown(Key) != Down) InputKey(Key, Down);
+  };
+  follow(VK_SHIFT, Shift.Contains(ssShift));
+  follow(VK_CONTROL, Shift.Contains(ssCtrl));
+  follow(VK_MENU, Shift.Contains(ssAlt));
+}
+
+void InputClose(HWND Wnd) {
+  PostMessage(Wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void InputActivate(HWND Wnd) {
+  Window* w = Find(Wnd);
+  if (!w || w->Child || !Visible(*w) || (w->Style & WS_DISABLED) || IsPopupWindow(Wnd)) return;
+  ActivateWindow(Wnd, WA_ACTIVE);
 }
 
 void InputChar(char Ch) {

@@ -80,9 +80,18 @@ bool TakeFrom(std::deque<Queued>& Q, MSG& Out, HWND Wnd, UINT Min, UINT Max, UIN
       if (!IsWindow(q.Msg.hwnd)) continue;
       if (IsButtonDown(q.Msg.message) && !MouseActivate(q.Msg, q.HitTest)) continue;
     }
+    if (q.TypedChar >= 0) {
+      S().TypedKeys.push_back(TypedKey{q.Msg, static_cast<char>(q.TypedChar)});
+      if (S().TypedKeys.size() > 16) S().TypedKeys.pop_front();
+    }
     Out = q.Msg;
     return true;
   }
+}
+
+bool SameMessage(const MSG& A, const MSG& B) {
+  return A.hwnd == B.hwnd && A.message == B.message && A.wParam == B.wParam && A.lParam == B.lParam &&
+         A.time == B.time;
 }
 
 // The first visible window (parents before children) with something to paint.
@@ -151,7 +160,15 @@ bool PeekMessage(MSG& Msg, HWND Wnd, UINT Min, UINT Max, UINT Remove) {
 
 bool TranslateMessage(const MSG& Msg) {
   if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return false;
-  int ch = CharForKey(static_cast<Word>(Msg.wParam));
+  int ch = -1;
+  auto& typed = S().TypedKeys;
+  for (auto it = typed.begin(); it != typed.end(); ++it) {
+    if (!SameMessage(it->Msg, Msg)) continue;
+    ch = static_cast<unsigned char>(it->Char);
+    typed.erase(it);
+    break;
+  }
+  if (ch < 0) ch = CharForKey(static_cast<Word>(Msg.wParam));
   if (ch == 0) return false;
   UINT m = Msg.message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
   // The character comes before any later input, as the real system posts it.
@@ -212,7 +229,10 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_ACTIVATE:
       if (LOWORD(WParam) != WA_INACTIVE && !Within(Wnd, S().Focus)) SetFocus(Wnd);
       return 0;
-    case WM_SETTEXT: w->Text = LParam ? reinterpret_cast<const char*>(LParam) : ""; return 1;
+    case WM_SETTEXT:
+      w->Text = LParam ? reinterpret_cast<const char*>(LParam) : "";
+      NotifyPictureChanged(Wnd);
+      return 1;
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->Text.size());
     case WM_GETTEXT: {
       if (WParam == 0 || !LParam) return 0;

@@ -21,6 +21,7 @@ bool InvalidateRect(HWND Wnd, const TRect* R, bool Erase) {
   if (r.IsEmpty()) r = TRect{0, 0, std::max(1, s.cx), std::max(1, s.cy)};
   UnionRect(w->Invalid, w->Invalid, r);
   if (Erase) w->Erase = true;
+  NotifyPictureChanged(Wnd);
   return true;
 }
 
@@ -84,6 +85,7 @@ HDC GetDC(HWND Wnd) {
 
 int ReleaseDC(HWND Wnd, HDC DC) {
   if (DC && S().ReleaseDCHook) S().ReleaseDCHook(Wnd, DC);
+  if (DC && Wnd) NotifyPictureChanged(Wnd);  // it may have been drawn on
   return 1;
 }
 

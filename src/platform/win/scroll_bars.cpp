@@ -49,6 +49,7 @@ BarGeometry BarLayout(const Window& W, int Pos) {
 namespace {
 
 void SendScroll(HWND Wnd, int Code, int Pos = 0) {
+  NotifyPictureChanged(Wnd);  // the bar shows the part pressed and the thumb dragged
   SendMessage(Wnd, WM_VSCROLL, MAKEWPARAM(Code, Pos), 0);
 }
 
@@ -58,6 +59,7 @@ void EndTrack() {
   ScrollTrack t = S().Track;
   if (!t.Wnd) return;
   S().Track = ScrollTrack{};
+  NotifyPictureChanged(t.Wnd);
   if (S().Capture == t.Wnd) ReleaseCapture();
 }
 
@@ -172,6 +174,7 @@ int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO& Info, bool Redraw) {
   if (Info.fMask & SIF_PAGE) v.nPage = std::min<UINT>(Info.nPage, static_cast<UINT>(v.nMax - v.nMin + 1));
   if (Info.fMask & SIF_POS) v.nPos = Info.nPos;
   v.nPos = std::clamp(v.nPos, v.nMin, MaxScrollPos(v));
+  NotifyPictureChanged(Wnd);
   if (Info.fMask & (SIF_RANGE | SIF_PAGE)) {
     bool show = (Info.fMask & SIF_DISABLENOSCROLL) ||
                 (v.nMax > v.nMin && static_cast<int>(v.nPage) <= v.nMax - v.nMin);

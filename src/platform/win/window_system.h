@@ -197,7 +197,7 @@ int GetSystemMetrics(int Index);
 bool AdjustWindowRectEx(TRect& R, DWORD Style, bool Menu, DWORD ExStyle);
 void SetScreenSize(int Width, int Height);
 
-// ---- input (fed by the simulator) -----------------------------------------------------------
+// ---- input (fed by the simulator, or by a display: display.h) -------------------------------
 
 // A key goes down or up: updates the key state and queues WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/
 // WM_SYSKEYUP with Alt, for Alt itself and for F10) for the focus window (or the active one).
@@ -208,6 +208,17 @@ void InputChar(char Ch);
 void InputMouseMove(TPoint P);
 void InputMouseButton(TMouseButton Button, bool Down, TPoint P);
 void InputMouseWheel(int Delta, TPoint P);
+// A key goes down and the keyboard in use says which character it types: the WM_CHAR (or
+// WM_SYSCHAR) that TranslateMessage makes of this key down carries Char, whatever the US
+// layout that InputKey's keys follow would have made.
+void InputTypedKey(Word VirtKey, char Char);
+// Brings Shift, Ctrl and Alt to the state given, each with a key down or up as needed.
+void InputShiftState(TShiftState Shift);
+// A person pressed the window's close button: WM_SYSCOMMAND SC_CLOSE is posted to it.
+void InputClose(HWND Wnd);
+// A person made a top-level window the active one (through a window manager); pop-ups and
+// disabled windows are not activated.
+void InputActivate(HWND Wnd);
 
 // ---- testing --------------------------------------------------------------------------------
 

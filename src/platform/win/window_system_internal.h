@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/display.h"
 #include "platform/win/window_system.h"
 
 namespace vcl::detail {
@@ -71,6 +72,13 @@ struct Queued {
   MSG Msg;
   bool Mouse = false;
   UINT HitTest = 0;
+  int TypedChar = -1;  // a key down whose character the keyboard in use chose (InputTypedKey)
+};
+
+// A key down taken from the queue whose character was chosen by the keyboard in use.
+struct TypedKey {
+  MSG Msg;
+  char Char = 0;
 };
 
 struct ScrollTrack {
@@ -124,6 +132,8 @@ struct State {
   std::function<HDC(HWND)> AcquireDC;
   std::function<void(HWND, HDC)> ReleaseDCHook;
   int PumpDepth = 0;
+  std::deque<TypedKey> TypedKeys;  // the last few taken, for TranslateMessage
+  TDisplay* Display = nullptr;
 };
 
 // The one state of the window system.
@@ -195,5 +205,17 @@ void ActivateWindow(HWND Top, WPARAM How);
 bool KeyDown(int Vk);
 // The character a key down makes with the current key state (US layout), or 0.
 int CharForKey(Word Vk);
+
+// ---- the display (display.cpp) -------------------------------------------------------------
+// Tell the display, when there is one, what changed; headless they do nothing.
+
+inline TDisplay* Display() {
+  return S().Display;
+}
+// Wnd is any window: the display hears of its top-level window.
+void NotifyPictureChanged(HWND Wnd);
+// Wnd is a top-level window (others are ignored).
+void NotifyWindowPlaced(HWND Wnd);
+void NotifyZOrderChanged(const Window& W);
 
 }  // namespace vcl::detail

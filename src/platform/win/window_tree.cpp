@@ -54,6 +54,7 @@ void PlaceOnTop(Window& W) {
     at = std::find_if(list.begin(), list.end(), [](HWND h) { return !Topmost(h); });
   at = list.insert(at, W.Handle);
   list.insert(at, owned.begin(), owned.end());
+  NotifyZOrderChanged(W);
 }
 
 namespace {
@@ -125,6 +126,7 @@ HWND CreateWindowEx(DWORD ExStyle, const std::string& ClassName, const std::stri
   else
     S().TopLevel.push_back(h);
   S().Windows.emplace(Id(h), std::move(w));
+  if (!child && Display()) Display()->WindowCreated(h);
   PlaceOnTop(made);
   SendMessage(h, WM_CREATE, 0, 0);
   if (IsWindow(h) && (Style & WS_VISIBLE)) {
@@ -174,6 +176,7 @@ bool DestroyWindow(HWND Wnd) {
   if (S().Active == Wnd) S().Active = nullptr;
   SendMessage(Wnd, WM_NCDESTROY, 0, 0);
   if ((w = Find(Wnd))) {
+    if (!w->Child && Display()) Display()->WindowDestroyed(Wnd);
     Unlink(*w);
     S().Windows.erase(Id(Wnd));
   }
@@ -278,6 +281,10 @@ std::intptr_t SetWindowLongPtr(HWND Wnd, int Index, std::intptr_t Value) {
     case GWLP_USERDATA: w->UserData = Value; break;
     default: break;
   }
+  if (Index == GWL_STYLE || Index == GWL_EXSTYLE) {
+    NotifyWindowPlaced(Wnd);
+    NotifyPictureChanged(Wnd);
+  }
   return old;
 }
 
@@ -322,9 +329,11 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int CX, int CY, UINT
       PlaceOnTop(*w);
     } else if (InsertAfter == HWND_BOTTOM) {
       list.push_back(Wnd);
+      NotifyZOrderChanged(*w);
     } else {
       auto it = std::find(list.begin(), list.end(), InsertAfter);
       list.insert(it == list.end() ? list.end() : it + 1, Wnd);
+      NotifyZOrderChanged(*w);
     }
   }
   bool wasVisible = (w->Style & WS_VISIBLE) != 0;
@@ -340,7 +349,10 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int CX, int CY, UINT
   bool sized = r.Width() != old.Width() || r.Height() != old.Height();
   if (shown || ((moved || sized) && !(Flags & SWP_NOREDRAW))) InvalidateRect(Wnd, nullptr, true);
   if ((hidden || moved || sized) && w->Child) InvalidateRect(w->Parent, nullptr, true);
-  if (moved || sized || shown || hidden) SendSizeMessages(*w, moved, sized);
+  if (moved || sized || shown || hidden) {
+    NotifyWindowPlaced(Wnd);
+    SendSizeMessages(*w, moved, sized);
+  }
   if (!IsWindow(Wnd)) return true;
   w = Find(Wnd);
   if (shown && !w->Child && !(Flags & SWP_NOACTIVATE)) ActivateWindow(Wnd, WA_ACTIVE);
