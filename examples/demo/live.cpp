@@ -16,6 +16,12 @@ int RunLive(const std::vector<vcl::TForm*>& Forms) {
     for (vcl::TForm* f : Forms) delete f;
     return 2;
   }
+  // Side by side from the left, so that none hides another.
+  int left = 20;
+  for (vcl::TForm* f : Forms) {
+    f->SetLeft(left);
+    left += f->Width() + 20;
+  }
   for (auto it = Forms.rbegin(); it != Forms.rend(); ++it) (*it)->Show();
   std::printf("The demo's forms are on the display; a window's close button ends it.\n");
   std::fflush(stdout);
