@@ -66,7 +66,9 @@ TEST_F(ListInputTest, NavigationKeysMoveTheSelection) {
     sim::PressKey(c.Pressed);
     EXPECT_EQ(Key(l), c.To);
     EXPECT_EQ(Clicks, c.Clicks);
-    if (c.To > 0 && c.Clicks) EXPECT_EQ(Field(Customers), c.To);
+    if (c.To > 0 && c.Clicks) {
+      EXPECT_EQ(Field(Customers), c.To);
+    }
     delete l;
   }
 }
