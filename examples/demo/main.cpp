@@ -12,6 +12,7 @@
 #include "demo_data.h"
 #include "demo_steps.h"
 #include "live.h"
+#include "orders_form.h"
 #include "platform/vcl/application.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
   if (live) {
     auto* data = new vcl::TComponent(vcl::Application);
     const demo::DemoData tables = demo::MakeDemoData(data);
-    const int code = demo::RunLive({demo::MakeCustomersForm(tables)});
+    const int code = demo::RunLive({demo::MakeCustomersForm(tables), demo::MakeOrdersForm(tables)});
     delete data;
     return code;
   }
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
   vcl::TForm* customersForm = demo::MakeCustomersForm(tables);
   demo::DriveCustomersForm(customersForm, tables, steps);
   delete customersForm;
+  vcl::TForm* ordersForm = demo::MakeOrdersForm(tables);
+  demo::DriveOrdersForm(ordersForm, tables, steps);
+  delete ordersForm;
 
   std::printf("Pictures are in %s/\n", folder.c_str());
   delete data;

@@ -127,25 +127,19 @@ Word ButtonKey(TMouseButton B) {
   return B == mbLeft ? VK_LBUTTON : B == mbRight ? VK_RBUTTON : VK_MBUTTON;
 }
 
-// The window a mouse event at P is for, and the hit-test code; nullptr when none.
+// The window a mouse event at P is for, and the hit-test code; nullptr when none. A window
+// answering HTTRANSPARENT lets the point through to its parent, or, for a top-level window, to
+// the windows behind it.
 HWND MouseTarget(TPoint P, UINT& HitTest) {
   if (S().Capture) {
     HitTest = static_cast<UINT>(HTCLIENT);
     return S().Capture;
   }
-  HWND h = WindowFromPoint(P);
-  while (h) {
-    LRESULT hit = SendMessage(h, WM_NCHITTEST, 0, PointToLParam(P));
-    if (!IsWindow(h)) return nullptr;
-    if (hit != HTTRANSPARENT) {
-      if (hit == HTNOWHERE || hit == HTERROR) return nullptr;
-      HitTest = static_cast<UINT>(hit);
-      return h;
-    }
-    Window* w = Find(h);
-    h = w && w->Child ? w->Parent : nullptr;
-  }
-  return nullptr;
+  LRESULT hit = HTNOWHERE;
+  HWND h = HitTestAt(P, hit);
+  if (!h || hit == HTNOWHERE || hit == HTERROR) return nullptr;
+  HitTest = static_cast<UINT>(hit);
+  return h;
 }
 
 void PostMouse(UINT ClientMsg, UINT NcMsg, TPoint P, WPARAM Extra = 0) {

@@ -141,7 +141,13 @@ void TrackRelease() {
   EndTrack();
   if (!w) return;
   HWND h = w->Handle;
-  if (t.Part == sbpThumb) SendScroll(h, SB_THUMBPOSITION, w->VBar.nTrackPos);
+  if (t.Part == sbpThumb) {
+    S().ThumbReleased = h;
+    struct Clear {
+      ~Clear() { S().ThumbReleased = nullptr; }
+    } clear;
+    SendScroll(h, SB_THUMBPOSITION, w->VBar.nTrackPos);
+  }
   if (IsWindow(h)) SendScroll(h, SB_ENDSCROLL);
 }
 
@@ -159,7 +165,8 @@ bool GetScrollInfo(HWND Wnd, int Bar, SCROLLINFO& Info) {
   }
   if (Info.fMask & SIF_PAGE) Info.nPage = v.nPage;
   if (Info.fMask & SIF_POS) Info.nPos = v.nPos;
-  if (Info.fMask & SIF_TRACKPOS) Info.nTrackPos = S().Track.Wnd == Wnd ? v.nTrackPos : v.nPos;
+  if (Info.fMask & SIF_TRACKPOS)
+    Info.nTrackPos = S().Track.Wnd == Wnd || S().ThumbReleased == Wnd ? v.nTrackPos : v.nPos;
   return true;
 }
 

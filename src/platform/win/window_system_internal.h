@@ -123,6 +123,9 @@ struct State {
   std::uint8_t Keys[256] = {};  // bit 0x80 down, bit 0x01 toggled
   std::vector<UINT> Beeps;
   ScrollTrack Track;
+  // The window whose thumb was just released: while it hears SB_THUMBPOSITION, the track
+  // position is still the released one.
+  HWND ThumbReleased = nullptr;
   LastPress Press;
   int ScreenWidth = 1024;
   int ScreenHeight = 768;
@@ -154,6 +157,11 @@ inline Window* Find(HWND Wnd) {
 // Puts W in front of its siblings; a top-level window that is not topmost stays behind the
 // topmost ones, and the windows it owns stay in front of it, in their order.
 void PlaceOnTop(Window& W);
+
+// The deepest visible window under a screen point that does not answer WM_NCHITTEST with
+// HTTRANSPARENT, and its answer. A transparent child lets the point through to its parent; a
+// transparent top-level window (a hint) to the windows behind it.
+HWND HitTestAt(TPoint P, LRESULT& Hit);
 
 // ---- geometry (window_geometry.cpp) ---------------------------------------------------------
 

@@ -37,7 +37,37 @@ bool OwnedBy(HWND Wnd, HWND Owner) {
   return false;
 }
 
+// The deepest visible window of Wnd under a screen point (a disabled child stops the search).
+HWND DeepestAt(HWND Wnd, TPoint P) {
+  Window* w = Find(Wnd);
+  if (!ScreenClientRect(*w).Contains(P)) return Wnd;
+  for (HWND c : w->Children) {
+    Window* cw = Find(c);
+    if (!(cw->Style & WS_VISIBLE) || !ScreenRect(*cw).Contains(P)) continue;
+    if (cw->Style & WS_DISABLED) return Wnd;
+    return DeepestAt(c, P);
+  }
+  return Wnd;
+}
+
 }  // namespace
+
+HWND HitTestAt(TPoint P, LRESULT& Hit) {
+  const std::vector<HWND> tops = S().TopLevel;  // handlers may make or destroy windows
+  for (HWND t : tops) {
+    Window* top = Find(t);
+    if (!top || !(top->Style & WS_VISIBLE) || !ScreenRect(*top).Contains(P)) continue;
+    HWND h = DeepestAt(t, P);
+    while (h) {
+      Hit = SendMessage(h, WM_NCHITTEST, 0, PointToLParam(P));
+      if (!IsWindow(h)) return nullptr;
+      if (Hit != HTTRANSPARENT) return h;
+      Window* w = Find(h);
+      h = w && w->Child ? w->Parent : nullptr;
+    }
+  }
+  return nullptr;
+}
 
 // Puts W in front of its siblings; a top-level window that is not topmost stays behind the
 // topmost ones, and the windows it owns stay in front of it, in their order.
@@ -225,26 +255,9 @@ std::vector<HWND> GetChildWindows(HWND Wnd) {
   return w ? w->Children : std::vector<HWND>{};
 }
 
-namespace {
-HWND DeepestAt(HWND Wnd, TPoint P) {
-  Window* w = Find(Wnd);
-  if (!ScreenClientRect(*w).Contains(P)) return Wnd;
-  for (HWND c : w->Children) {
-    Window* cw = Find(c);
-    if (!(cw->Style & WS_VISIBLE) || !ScreenRect(*cw).Contains(P)) continue;
-    if (cw->Style & WS_DISABLED) return Wnd;
-    return DeepestAt(c, P);
-  }
-  return Wnd;
-}
-}  // namespace
-
 HWND WindowFromPoint(TPoint P) {
-  for (HWND t : S().TopLevel) {
-    Window* w = Find(t);
-    if ((w->Style & WS_VISIBLE) && ScreenRect(*w).Contains(P)) return DeepestAt(t, P);
-  }
-  return nullptr;
+  LRESULT hit = HTNOWHERE;
+  return HitTestAt(P, hit);
 }
 
 LONG GetWindowLong(HWND Wnd, int Index) {
