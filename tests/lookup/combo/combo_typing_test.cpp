@@ -60,7 +60,9 @@ TEST_F(ComboTest, KeysAndTheWheelStepTheSelectionWithTheListClosed) {
     EXPECT_EQ(Key(c), k.To);
     EXPECT_EQ(c->GetEditText(), k.Text);
     EXPECT_EQ(Selected(c), k.Text);
-    if (k.Bound) EXPECT_EQ(Field(Orders), k.To);
+    if (k.Bound) {
+      EXPECT_EQ(Field(Orders), k.To);
+    }
     delete c;
   }
 }
