@@ -34,6 +34,12 @@ class TTestList : public ktlookup::TKtDBLookupList {
   using TKtDBLookupList::GetTextHeight;
 };
 
+class TTestPopup : public ktlookup::TKtPopupDataList {
+ public:
+  using TKtPopupDataList::TKtPopupDataList;
+  using TKtPopupDataList::CreateParams;
+};
+
 class ListTest : public LookupTest {
  protected:
   void SetUp() override {

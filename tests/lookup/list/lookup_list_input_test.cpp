@@ -421,17 +421,14 @@ TEST_F(ListInputTest, APopupListNeverTakesTheFocusNorActivates) {
   auto* edit = new TButton(Form);
   edit->SetParent(Form);
   edit->SetBounds(10, 200, 80, 24);
-  auto* p = new TKtPopupDataList(edit);
+  auto* p = new kttest::TTestPopup(edit);
   p->SetVisible(false);
   p->SetParent(edit);
   p->SetListSource(CustSource);
   p->SetKeyField("CustNo");
   p->SetListField("Name");
   TCreateParams params;
-  struct TOpen : TKtPopupDataList {
-    using TKtPopupDataList::CreateParams;
-  };
-  static_cast<TOpen*>(static_cast<TKtPopupDataList*>(p))->CreateParams(params);
+  p->CreateParams(params);
   EXPECT_EQ(params.Style, WS_POPUP | WS_BORDER);
   EXPECT_EQ(params.ExStyle, WS_EX_TOOLWINDOW);
   EXPECT_EQ(params.WindowClass.style, UINT(CS_SAVEBITS));
