@@ -575,6 +575,15 @@ void TKtDBLookupCombo::KeyValueChanged() {
   if (FListActive && !CurrentRowHasKey(FKeyValue)) {
     LocateKey();
     if (!*alive) return;
+    // Rows that share a key are told apart by their remembered list values; a key that no
+    // remembered row holds is found by the key itself.
+    if (!FKeyIsUnique && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
+      try {
+        FListLink->DataSet()->Locate(FKeyFieldName, FKeyValue, {});
+      } catch (...) {
+      }
+      if (!*alive) return;
+    }
   }
   if (FListVisible && !CurrentRowHasKey(FPopupList->KeyValue())) {
     FPopupList->SetKeyValue(FKeyValue);
@@ -582,7 +591,7 @@ void TKtDBLookupCombo::KeyValueChanged() {
   }
   // A key the lookup dataset lacks never shows another row's text: a bound combo shows the
   // field's own text, an unbound one none.
-  if (FListActive && FKeyIsUnique && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
+  if (FListActive && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
     if (!FInternalChange) SetEditText(FDataField ? FDataField->AsString() : std::string());
     return;
   }
