@@ -2,7 +2,11 @@
 //
 // Each form types, clicks and moves through its tables, prints what the tables stand on after
 // each step and writes a picture after each step into a folder (demo-out by default, or the
-// folder given as the first argument).
+// folder given as an argument).
+//
+// The tables live in a SQLite database file, made on the first run and used again on later
+// ones: demo.db beside the pictures' folder (in its parent), or the file given with --db.
+// --fresh starts from a new file.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -13,12 +17,29 @@
 #include "platform/vcl/application.h"
 
 int main(int argc, char** argv) {
-  const std::string folder = argc > 1 ? argv[1] : "demo-out";
+  std::string folder = "demo-out";
+  demo::DemoDatabase database;
+  database.File.clear();
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--fresh") {
+      database.Fresh = true;
+    } else if (arg == "--db" && i + 1 < argc) {
+      database.File = argv[++i];
+    } else if (arg.rfind("--", 0) == 0) {
+      std::fprintf(stderr, "usage: demo [--fresh] [--db FILE] [FOLDER]\n");
+      return 2;
+    } else {
+      folder = arg;
+    }
+  }
   std::filesystem::create_directories(folder);
+  if (database.File.empty())
+    database.File = (std::filesystem::absolute(folder).lexically_normal().parent_path() / "demo.db").string();
   demo::Steps steps(folder);
 
   auto* data = new vcl::TComponent(vcl::Application);
-  const demo::DemoData tables = demo::MakeDemoData(data);
+  const demo::DemoData tables = demo::MakeDemoData(data, database);
   vcl::TForm* customersForm = demo::MakeCustomersForm(tables);
   demo::DriveCustomersForm(customersForm, tables, steps);
   delete customersForm;
