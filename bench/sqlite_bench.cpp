@@ -40,7 +40,8 @@ struct TDatabase {
     c.Open();
     c.ExecSQL("CREATE TABLE Big (Id INTEGER PRIMARY KEY, Name VARCHAR(30), City VARCHAR(20))");
     c.ExecSQL("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-              std::to_string(kRows - 1) + ") INSERT INTO Big SELECT i, 'Name' || i, 'City' || (i % 100) FROM n");
+              std::to_string(kRows - 1) +
+              ") INSERT INTO Big SELECT i, 'Name' || i, 'City' || (i % 100) FROM n");
     // The same rows with an index that a caseless prefix search can use.
     c.ExecSQL("CREATE TABLE BigIndexed AS SELECT * FROM Big");
     c.ExecSQL("CREATE INDEX BigIndexedName ON BigIndexed (Name COLLATE NOCASE)");
@@ -123,7 +124,8 @@ void BM_WindowAfterJump(benchmark::State& state, TKind Kind) {
   TDataLink link;
   link.SetBufferCount(7);
   link.SetDataSource(t.Source);
-  TField* fields[] = {t.DataSet->FieldByName("Id"), t.DataSet->FieldByName("Name"), t.DataSet->FieldByName("City")};
+  TField* fields[] = {t.DataSet->FieldByName("Id"), t.DataSet->FieldByName("Name"),
+                      t.DataSet->FieldByName("City")};
   unsigned seed = 12345;
   for (auto _ : state) {
     seed = seed * 1103515245u + 12345u;
@@ -142,12 +144,15 @@ void BM_TypeAheadLocate(benchmark::State& state, TKind Kind) {
   TShared& t = Shared(Kind);
   const char* const keys[] = {"NAME12", "name500000", "NAME999998", "NAMEX"};
   const std::string key = keys[state.range(0)];
-  for (auto _ : state) benchmark::DoNotOptimize(t.DataSet->Locate("Name", key, {loCaseInsensitive, loPartialKey}));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(t.DataSet->Locate("Name", key, {loCaseInsensitive, loPartialKey}));
   state.SetLabel(key);
 }
 BENCHMARK_CAPTURE(BM_TypeAheadLocate, Memory, kMemory)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_TypeAheadLocate, SQLite, kSQLite)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_TypeAheadLocate, SQLiteIndexed, kSQLiteIndexed)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_TypeAheadLocate, SQLiteIndexed, kSQLiteIndexed)
+    ->DenseRange(0, 3)
+    ->Unit(benchmark::kMicrosecond);
 
 // The Post of one edit of one field (for SQLite a transaction of its own, written to the disk).
 void BM_PostEdit(benchmark::State& state, TKind Kind) {

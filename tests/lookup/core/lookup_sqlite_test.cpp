@@ -21,8 +21,9 @@ class SQLiteLookupTest : public kttest::PlatformTest {
     Db->SetDatabaseName(datatest::TestFolder().NewFile("lookup"));
     Db->Open();
     Db->ExecSQL("CREATE TABLE Customers (CustNo INTEGER PRIMARY KEY, Name VARCHAR(20), City VARCHAR(15))");
-    Db->ExecSQL("INSERT INTO Customers VALUES (1, 'Abbott', 'Boston'), (2, 'SMITH', 'Paris'), "
-                "(3, 'smythe', 'Rome'), (4, 'Jones', 'Boston'), (5, 'Adams', 'Oslo')");
+    Db->ExecSQL(
+        "INSERT INTO Customers VALUES (1, 'Abbott', 'Boston'), (2, 'SMITH', 'Paris'), "
+        "(3, 'smythe', 'Rome'), (4, 'Jones', 'Boston'), (5, 'Adams', 'Oslo')");
     Db->ExecSQL("CREATE TABLE Orders (OrderNo INTEGER PRIMARY KEY, CustNo INTEGER REFERENCES Customers)");
     Db->ExecSQL("INSERT INTO Orders VALUES (100, 2), (101, NULL)");
     Customers = Table("Customers");

@@ -63,8 +63,8 @@ struct TTableKind {
       Make;
 };
 
-inline TDataSet* MakeMemTable(TComponent* Owner, const std::string& Name, const std::vector<TColumnDef>& Columns,
-                              const TRows& Rows) {
+inline TDataSet* MakeMemTable(TComponent* Owner, const std::string& Name,
+                              const std::vector<TColumnDef>& Columns, const TRows& Rows) {
   auto* ds = new TMemDataSet(Owner);
   ds->SetName(Name);
   for (const TColumnDef& c : Columns) {
@@ -97,8 +97,8 @@ inline std::string DeclaredType(const TColumnDef& Column) {
 
 // A table in a new database file of the test folder, through a connection of its own (owned
 // by Owner too).
-inline TDataSet* MakeSQLiteTable(TComponent* Owner, const std::string& Name, const std::vector<TColumnDef>& Columns,
-                                 const TRows& Rows) {
+inline TDataSet* MakeSQLiteTable(TComponent* Owner, const std::string& Name,
+                                 const std::vector<TColumnDef>& Columns, const TRows& Rows) {
   auto* connection = new TSQLiteConnection(Owner);
   connection->SetDatabaseName(TestFolder().NewFile(Name));
   connection->Open();
@@ -149,7 +149,8 @@ inline std::vector<const TTableKind*> AllKinds() {
 inline TDataSet* MakeTableOf(const TTableKind& Kind, TComponent* Owner, int Count,
                              const std::string& Name = "Table") {
   TRows rows;
-  for (int i = 1; i <= Count; ++i) rows.push_back({i, "Name" + std::to_string(i), "City" + std::to_string(i % 3)});
+  for (int i = 1; i <= Count; ++i)
+    rows.push_back({i, "Name" + std::to_string(i), "City" + std::to_string(i % 3)});
   return Kind.Make(Owner, Name, {{"Id", ftInteger}, {"Name", ftString, 30}, {"City", ftString, 20}}, rows);
 }
 

@@ -34,8 +34,9 @@ class SQLiteTest : public ::testing::Test {
     db->ExecSQL(
         "CREATE TABLE Orders (OrderNo INTEGER PRIMARY KEY, CustNo INTEGER REFERENCES Customers, "
         "SaleDate DATETIME, Paid BOOLEAN)");
-    db->ExecSQL("INSERT INTO Customers VALUES (1, 'Abbott', 'Boston', 10), (2, 'Smith', 'Lyon', 20), "
-                "(3, 'smythe', 'Porto', 30)");
+    db->ExecSQL(
+        "INSERT INTO Customers VALUES (1, 'Abbott', 'Boston', 10), (2, 'Smith', 'Lyon', 20), "
+        "(3, 'smythe', 'Porto', 30)");
     db->ExecSQL("INSERT INTO Orders VALUES (100, 2, '2026-01-02 10:30:00', 1), (101, NULL, NULL, 0)");
   }
   void TearDown() override { SetSQLiteFaultHook(nullptr); }
@@ -61,9 +62,10 @@ class SQLiteTest : public ::testing::Test {
     reader.SetDatabaseName(path);
     reader.Open();
     return reader
-        .ExecScalar("SELECT group_concat(r, ' | ') FROM (SELECT quote(CustNo) || ',' || quote(Name) || ',' || "
-                    "quote(City) || ',' || quote(Credit) AS r FROM " +
-                    Name + " ORDER BY CustNo)")
+        .ExecScalar(
+            "SELECT group_concat(r, ' | ') FROM (SELECT quote(CustNo) || ',' || quote(Name) || ',' || "
+            "quote(City) || ',' || quote(Credit) AS r FROM " +
+            Name + " ORDER BY CustNo)")
         .AsString();
   }
 
@@ -155,8 +157,9 @@ TEST_F(SQLiteTest, WritesJoinTheApplicationsTransaction) {
     EXPECT_EQ(Dump(), kStart);  // not yet in the file for other connections
     if (commit) {
       db->Commit();
-      EXPECT_EQ(Dump(), "1,'Adams','Boston',10.0 | 2,'Smith','Lyon',20.0 | 3,'smythe','Porto',30.0 | "
-                        "4,'Baker','Leeds',NULL");
+      EXPECT_EQ(Dump(),
+                "1,'Adams','Boston',10.0 | 2,'Smith','Lyon',20.0 | 3,'smythe','Porto',30.0 | "
+                "4,'Baker','Leeds',NULL");
       EXPECT_EQ(ds->RecordCount(), 4);
     } else {
       db->Rollback();
@@ -213,9 +216,10 @@ TEST_F(SQLiteTest, AFailedWriteLosesNothingAndARetrySucceeds) {
          ds->FieldByName("Credit")->SetAsFloat(-1);
          ds->FieldByName("City")->SetAsString("Cork");
        },
-       "CHECK constraint failed", [](SQLiteTest&, TSQLiteDataSet* ds) { ds->FieldByName("Credit")->SetAsFloat(1); },
-       dsEdit},
-      {"busy", [&](SQLiteTest& t) {
+       "CHECK constraint failed",
+       [](SQLiteTest&, TSQLiteDataSet* ds) { ds->FieldByName("Credit")->SetAsFloat(1); }, dsEdit},
+      {"busy",
+       [&](SQLiteTest& t) {
          other = t.Connect(t.path);
          other->StartTransaction();
          other->ExecSQL("UPDATE Orders SET Paid = 1");
@@ -361,7 +365,8 @@ TEST_F(SQLiteTest, AFaultAtAnyCallOfAWriteLosesNothing) {
          ds->Append();
          ds->FieldByName("Name")->SetAsString("Young");
        },
-       [](TSQLiteDataSet* ds) { ds->Post(); }, "1,'Abbott','Boston',10.0 | 2,'Smith','Lyon',20.0 | 3,'smythe','Porto',30.0 | 4,'Young','Leeds',NULL"},
+       [](TSQLiteDataSet* ds) { ds->Post(); },
+       "1,'Abbott','Boston',10.0 | 2,'Smith','Lyon',20.0 | 3,'smythe','Porto',30.0 | 4,'Young','Leeds',NULL"},
       {"delete", [](TSQLiteDataSet* ds) { ds->SetRecNo(3); }, [](TSQLiteDataSet* ds) { ds->Delete(); },
        "1,'Abbott','Boston',10.0 | 2,'Smith','Lyon',20.0"},
   };
@@ -404,7 +409,9 @@ TEST_F(SQLiteTest, AFaultAtAnyCallOfAWriteLosesNothing) {
       EXPECT_EQ(ds->State(), dsBrowse);
       EXPECT_EQ(Dump(), w.After);
       ds->Refresh();
-      EXPECT_EQ(ds->RecordCount(), w.Name == std::string("delete") ? 2 : w.Name == std::string("insert") ? 4 : 3);
+      EXPECT_EQ(ds->RecordCount(), w.Name == std::string("delete")   ? 2
+                                   : w.Name == std::string("insert") ? 4
+                                                                     : 3);
     }
     EXPECT_GE(calls, 6) << w.Name;
     std::printf("%s: %d calls\n", w.Name, calls);  // begin, the statement, commit: each prepared and run
@@ -452,9 +459,10 @@ TEST_F(SQLiteTest, ALargeTableReadsItsRowsInBlocksIntoABoundedCache) {
 
 // The same searches over the same rows, in memory and in SQLite, find the same records.
 TEST_F(SQLiteTest, SearchesAsSQLFindWhatTheMemoryTableFinds) {
-  const TRows rows = {{1, "100% pure", 1.5},  {2, "100x", 2.0},       {3, "a_c", 3.0},    {4, "abc", 4.0},
-                      {5, "\xC5kesson", 5.0}, {6, "\xC4kesson", 6.0}, {7, Variant(Null), 7.0},
-                      {8, "\xE5ke", 8.0},     {9, "SMITH", 9.0},      {10, "smith", 9.0}, {11, "a\\b", 11.0}};
+  const TRows rows = {{1, "100% pure", 1.5},   {2, "100x", 2.0},       {3, "a_c", 3.0},
+                      {4, "abc", 4.0},         {5, "\xC5kesson", 5.0}, {6, "\xC4kesson", 6.0},
+                      {7, Variant(Null), 7.0}, {8, "\xE5ke", 8.0},     {9, "SMITH", 9.0},
+                      {10, "smith", 9.0},      {11, "a\\b", 11.0}};
   const std::vector<TColumnDef> columns = {{"Id", ftInteger}, {"Name", ftString, 20}, {"Score", ftFloat}};
   TDataSet* mem = MakeMemTable(owner.get(), "Mem", columns, rows);
   TDataSet* lite = MakeSQLiteTable(owner.get(), "Lite", columns, rows);
@@ -463,14 +471,26 @@ TEST_F(SQLiteTest, SearchesAsSQLFindWhatTheMemoryTableFinds) {
     Variant Key;
     TLocateOptions Options;
   };
-  const TLocateOptions partial{loPartialKey}, both{loPartialKey, loCaseInsensitive}, caseless{loCaseInsensitive};
+  const TLocateOptions partial{loPartialKey}, both{loPartialKey, loCaseInsensitive},
+      caseless{loCaseInsensitive};
   const std::vector<TSearch> searches = {
-      {"Name", "100%", both},      {"Name", "100_", both},         {"Name", "a_", both},
-      {"Name", "a\\", partial},    {"Name", "A\\B", caseless},     {"Name", "\xC5", both},
-      {"Name", "\xE5K", both},     {"Name", "\xC4kesson", {}},     {"Name", "smith", {}},
-      {"Name", "smith", caseless}, {"Name", "Sm", partial},        {"Name", "", partial},
-      {"Name", Variant(Null), {}}, {"Score", 9, {}},               {"Score;Name", VarArrayOf({9, "s"}), partial},
-      {"Id", "4", {}},             {"Name", "zzz", both},
+      {"Name", "100%", both},
+      {"Name", "100_", both},
+      {"Name", "a_", both},
+      {"Name", "a\\", partial},
+      {"Name", "A\\B", caseless},
+      {"Name", "\xC5", both},
+      {"Name", "\xE5K", both},
+      {"Name", "\xC4kesson", {}},
+      {"Name", "smith", {}},
+      {"Name", "smith", caseless},
+      {"Name", "Sm", partial},
+      {"Name", "", partial},
+      {"Name", Variant(Null), {}},
+      {"Score", 9, {}},
+      {"Score;Name", VarArrayOf({9, "s"}), partial},
+      {"Id", "4", {}},
+      {"Name", "zzz", both},
   };
   for (const TSearch& s : searches) {
     SCOPED_TRACE(std::string(s.Fields) + " " + VarToStr(s.Key));
@@ -525,15 +545,17 @@ TEST_F(SQLiteTest, TextIsTheSystemCodePageOrConvertedFromUtf8) {
     delete ds;
   }
   db->ExecSQL("UPDATE Customers SET Name = 'Chinese ' || char(20013) WHERE CustNo = 1");
-  EXPECT_EQ(Utf8ToCp1252(db->ExecScalar("SELECT Name FROM Customers WHERE CustNo = 1").AsString()), "Chinese ?");
+  EXPECT_EQ(Utf8ToCp1252(db->ExecScalar("SELECT Name FROM Customers WHERE CustNo = 1").AsString()),
+            "Chinese ?");
 }
 
 TEST_F(SQLiteTest, AQueryWithNamedParameters) {
   auto* q = new TSQLiteDataSet(owner.get());
   q->SetName("Query");
   q->SetConnection(db);
-  q->SetSQL("SELECT c.Name, o.OrderNo, o.SaleDate, o.Paid, 2 * c.Credit AS Twice FROM Orders o "
-            "JOIN Customers c ON c.CustNo = o.CustNo WHERE c.City = :City");
+  q->SetSQL(
+      "SELECT c.Name, o.OrderNo, o.SaleDate, o.Paid, 2 * c.Credit AS Twice FROM Orders o "
+      "JOIN Customers c ON c.CustNo = o.CustNo WHERE c.City = :City");
   q->SetParam("City", "Lyon");
   q->Open();
   ASSERT_EQ(q->RecordCount(), 1);

@@ -32,10 +32,10 @@ int Fault(const char* Call) {
 }
 
 // The Unicode characters of Windows-1252's bytes 0x80 to 0x9F (0 where the code page has none).
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void AppendUtf8(std::string& Out, char32_t C) {
   if (C < 0x80) {
@@ -317,7 +317,8 @@ Variant TSQLiteStatement::ColumnValue(int Column, TFieldType Type) const {
   if (stored == SQLITE_NULL) return Variant(Null);
   switch (Type) {
     case ftInteger:
-      if (stored == SQLITE_INTEGER) return Variant(static_cast<long long>(sqlite3_column_int64(FStmt, Column)));
+      if (stored == SQLITE_INTEGER)
+        return Variant(static_cast<long long>(sqlite3_column_int64(FStmt, Column)));
       if (stored == SQLITE_FLOAT) {
         const double d = sqlite3_column_double(FStmt, Column);
         if (d == std::floor(d) && std::fabs(d) < 9.2e18) return Variant(static_cast<long long>(d));
@@ -325,10 +326,12 @@ Variant TSQLiteStatement::ColumnValue(int Column, TFieldType Type) const {
       }
       break;
     case ftFloat:
-      if (stored == SQLITE_INTEGER || stored == SQLITE_FLOAT) return Variant(sqlite3_column_double(FStmt, Column));
+      if (stored == SQLITE_INTEGER || stored == SQLITE_FLOAT)
+        return Variant(sqlite3_column_double(FStmt, Column));
       break;
     case ftBoolean:
-      if (stored == SQLITE_INTEGER || stored == SQLITE_FLOAT) return Variant(sqlite3_column_double(FStmt, Column) != 0);
+      if (stored == SQLITE_INTEGER || stored == SQLITE_FLOAT)
+        return Variant(sqlite3_column_double(FStmt, Column) != 0);
       break;
     case ftDateTime: {
       TDateTime v;
@@ -339,7 +342,8 @@ Variant TSQLiteStatement::ColumnValue(int Column, TFieldType Type) const {
   }
   // Text (or a value the type does not take, kept as it was stored so that nothing is lost).
   Variant raw = ColumnRaw(Column);
-  if (Type == ftString || raw.VarType() != TVarType::String) return Type == ftString ? Variant(raw.AsString()) : raw;
+  if (Type == ftString || raw.VarType() != TVarType::String)
+    return Type == ftString ? Variant(raw.AsString()) : raw;
   try {
     if (Type == ftBoolean) return Variant(StrToBool(Trim(raw.AsString())));
     if (Type == ftInteger) return Variant(static_cast<long long>(StrToInt(Trim(raw.AsString()))));
@@ -415,8 +419,8 @@ void TSQLiteConnection::Open() {
   sqlite3_busy_timeout(FDb, FBusyTimeout);
   sqlite3_create_function(FDb, "kt_starts_with", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                           StartsWithFunction, nullptr, nullptr);
-  sqlite3_create_function(FDb, "kt_datetime", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, DateTimeFunction,
-                          nullptr, nullptr);
+  sqlite3_create_function(FDb, "kt_datetime", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                          DateTimeFunction, nullptr, nullptr);
   try {
     // Foreign keys are enforced, as an application expects of its schema.
     RunSimple("PRAGMA foreign_keys = ON");
@@ -475,10 +479,12 @@ void TSQLiteConnection::Rollback() {
   CheckConnected();
   if (!InTransaction()) DatabaseError("No transaction is active", this);
   RunSimple("ROLLBACK");
-  // What the data sets wrote inside the transaction is gone: they show the file again.
+  // What the data sets wrote inside the transaction is gone: they show the file again. One
+  // that is being edited keeps its edit, which a refresh would post.
   const std::vector<TSQLiteDataSet*> sets(FDataSets);
   for (TSQLiteDataSet* ds : sets)
-    if (std::find(FDataSets.begin(), FDataSets.end(), ds) != FDataSets.end() && ds->Active()) ds->Refresh();
+    if (std::find(FDataSets.begin(), FDataSets.end(), ds) != FDataSets.end() && ds->State() == dsBrowse)
+      ds->Refresh();
 }
 
 void TSQLiteConnection::BeginWrite() {
@@ -534,9 +540,10 @@ Variant TSQLiteConnection::ExecScalar(const std::string& SQL, const TSQLParams& 
 
 std::vector<std::string> TSQLiteConnection::TableNames() {
   std::vector<std::string> names;
-  TSQLiteStatement statement(this,
-                             "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
-                             "ESCAPE '\\' ORDER BY name");
+  TSQLiteStatement statement(
+      this,
+      "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+      "ESCAPE '\\' ORDER BY name");
   while (statement.Step()) names.push_back(statement.ColumnRaw(0).AsString());
   return names;
 }

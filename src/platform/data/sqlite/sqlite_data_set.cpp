@@ -233,7 +233,8 @@ std::uint32_t TSQLiteDataSet::RecordId(int Pos) const {
 
 std::vector<TSQLiteDataSet::TColumnInfo> TSQLiteDataSet::ReadColumns() const {
   std::vector<TColumnInfo> columns;
-  TSQLiteStatement info(FConnection, "SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?1)");
+  TSQLiteStatement info(FConnection,
+                        "SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?1)");
   info.Bind(1, Variant(FTableName), ftString);
   while (info.Step()) {
     TColumnInfo c;
@@ -251,8 +252,8 @@ void TSQLiteDataSet::CreateFields() {
   CheckInactive();
   TSQLiteConnection* connection = CheckConnection();
   connection->Open();
-  const bool hasData = std::any_of(FieldList().begin(), FieldList().end(),
-                                   [](TField* f) { return f->FieldNo() >= 0; });
+  const bool hasData =
+      std::any_of(FieldList().begin(), FieldList().end(), [](TField* f) { return f->FieldNo() >= 0; });
   if (hasData) return;
   if (!FSQL.empty()) {
     // A query's columns: declared types where they come from a table, else what the first
@@ -417,7 +418,8 @@ int TSQLiteDataSet::InternalRefresh(int Pos) {
 
 Variant TSQLiteDataSet::GetRecordValue(int Pos, int FieldNo) const {
   if (Pos == FInsertPos) return Variant(Null);
-  if (FQuery) return FQueryRows[static_cast<size_t>(FKeys[static_cast<size_t>(Pos)])][static_cast<size_t>(FieldNo)];
+  if (FQuery)
+    return FQueryRows[static_cast<size_t>(FKeys[static_cast<size_t>(Pos)])][static_cast<size_t>(FieldNo)];
   return Row(Pos)[static_cast<size_t>(FieldNo)];
 }
 
@@ -677,7 +679,8 @@ void TSQLiteDataSet::KeyPlaced(int Pos) {
     return;
   }
   const size_t p = static_cast<size_t>(Pos);
-  const bool inOrder = (p == 0 || FKeys[p - 1] < FKeys[p]) && (p + 1 >= FKeys.size() || FKeys[p] < FKeys[p + 1]);
+  const bool inOrder =
+      (p == 0 || FKeys[p - 1] < FKeys[p]) && (p + 1 >= FKeys.size() || FKeys[p] < FKeys[p + 1]);
   if (!inOrder) FKeysInOrder = FKeysAscending = false;
 }
 
@@ -753,7 +756,8 @@ int TSQLiteDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptio
       "SELECT rowid FROM " + Quoted(FTableName) + " WHERE " + where + (inOrder ? OrderBy() : std::string());
   TSQLiteStatement& statement = Statement(sql);
   statement.Reset();
-  for (size_t i = 0; i < binds.size(); ++i) statement.Bind(static_cast<int>(i) + 1, binds[i].first, binds[i].second);
+  for (size_t i = 0; i < binds.size(); ++i)
+    statement.Bind(static_cast<int>(i) + 1, binds[i].first, binds[i].second);
   int found = -1;
   std::unordered_set<std::int64_t> matches;
   try {

@@ -136,17 +136,17 @@ class TSQLiteDataSet : public TDataSet {
   TSQLiteConnection* FConnection = nullptr;
   std::string FTableName, FSQL, FIndexFieldNames, FPrimaryKey;
   TSQLParams FParams;
-  std::vector<TColumn> FColumns;       // by storage column (FieldNo)
-  std::vector<std::int64_t> FKeys;     // the rowid of each position, in the data set's order
-  int FInsertPos = -1;                 // the pending insert's position, -1 when none
-  bool FQuery = false;                 // opened over a SELECT (or a view): rows are held whole
-  bool FHasRowId = true;               // a table with a rowid (views and queries have none)
-  bool FRowIdOrder = true;             // ordered by the rowid alone
-  bool FKeysInOrder = true;            // FKeys is the order the SQL gives (no local change moved one)
-  bool FKeysAscending = true;          // FKeys ascend (rowid order, unmoved): found by bisection
+  std::vector<TColumn> FColumns;    // by storage column (FieldNo)
+  std::vector<std::int64_t> FKeys;  // the rowid of each position, in the data set's order
+  int FInsertPos = -1;              // the pending insert's position, -1 when none
+  bool FQuery = false;              // opened over a SELECT (or a view): rows are held whole
+  bool FHasRowId = true;            // a table with a rowid (views and queries have none)
+  bool FRowIdOrder = true;          // ordered by the rowid alone
+  bool FKeysInOrder = true;         // FKeys is the order the SQL gives (no local change moved one)
+  bool FKeysAscending = true;       // FKeys ascend (rowid order, unmoved): found by bisection
   int FBlockSize = 64;
   int FCacheSize = 4096;
-  std::vector<TRow> FQueryRows;        // a query's rows, FKeys indexing them
+  std::vector<TRow> FQueryRows;  // a query's rows, FKeys indexing them
   mutable std::unordered_map<std::int64_t, TRow> FCache, FOldCache;
   mutable std::unordered_map<std::string, std::unique_ptr<TSQLiteStatement>> FStatements;
 };
