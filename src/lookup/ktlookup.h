@@ -3,4 +3,6 @@
 
 #include "lookup/core/db_lookup_control.h"
 #include "lookup/core/lookup_helpers.h"
+#include "lookup/list/lookup_list.h"
+#include "lookup/list/popup_data_list.h"
 #include "lookup/search/search_edit.h"
