@@ -1,7 +1,8 @@
 // A table of a million rows in SQLite beside the same rows in memory, measured side by side in
 // one run: opening (time, and heap bytes a row), reading a 7-record window of 3 fields after a
-// jump (what painting a 7-row list reads), a type-ahead Locate (partial, case-insensitive)
-// whose first match is early, in the middle, at the end or nowhere, and the Post of one edit.
+// jump, painting a 7-row lookup list over the table (after a jump to a key, or alone), a
+// type-ahead Locate (partial, case-insensitive) whose first match is early, in the middle, at
+// the end or nowhere, and the Post of one edit.
 //
 // Rows: Id (integer), Name ("Name<i>"), City ("City<i % 100>"); the type-ahead also runs over a
 // copy of the table with an index on Name COLLATE NOCASE. The database file lives in a
@@ -14,9 +15,14 @@
 #include <memory>
 #include <string>
 
+#include "lookup/ktlookup.h"
 #include "platform/data/db.h"
+#include "platform/vcl/application.h"
+#include "platform/vcl/form.h"
+#include "platform/win/window_system.h"
 
 using namespace vcl;
+using namespace ktlookup;
 
 namespace {
 
@@ -138,6 +144,40 @@ void BM_WindowAfterJump(benchmark::State& state, TKind Kind) {
 }
 BENCHMARK_CAPTURE(BM_WindowAfterJump, Memory, kMemory)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_WindowAfterJump, SQLite, kSQLite)->Unit(benchmark::kMicrosecond);
+
+// A 7-row lookup list of 3 columns: a jump to a random key (the list positions the table on it)
+// and a paint of the rows around it, or a paint alone.
+void BM_PaintList(benchmark::State& state, TKind Kind) {
+  TShared& t = Shared(Kind);
+  const bool jump = state.range(0) != 0;
+  ResetPlatform();
+  SetScreenSize(800, 600);
+  auto* form = new TForm(Application);
+  form->SetBounds(10, 10, 500, 300);
+  form->Show();
+  auto* list = new TKtDBLookupList(form);
+  list->SetParent(form);
+  list->SetBounds(10, 10, 400, 100);
+  list->SetListSource(t.Source);
+  list->SetKeyField("Id");
+  list->SetListField("Name;City;Id");
+  list->SetRowCount(7);
+  list->SetKeyValue(kRows / 2);
+  list->Repaint();
+  unsigned seed = 4242;
+  for (auto _ : state) {
+    if (jump) {
+      seed = seed * 1103515245u + 12345u;
+      list->SetKeyValue(static_cast<int>(seed % kRows));
+    }
+    list->Repaint();
+  }
+  state.SetLabel(jump ? "jump and paint" : "paint");
+  delete form;
+  ResetPlatform();
+}
+BENCHMARK_CAPTURE(BM_PaintList, Memory, kMemory)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_PaintList, SQLite, kSQLite)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Type-ahead: the text typed so far, whose first match is early, mid-way, near the end, or none.
 void BM_TypeAheadLocate(benchmark::State& state, TKind Kind) {
