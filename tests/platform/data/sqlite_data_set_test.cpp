@@ -455,6 +455,26 @@ TEST_F(SQLiteTest, ALargeTableReadsItsRowsInBlocksIntoABoundedCache) {
   EXPECT_EQ(ds->CachedRows(), 32);
   for (ds->First(); !ds->EOF(); ds->Next()) ASSERT_LE(ds->CachedRows(), 128);
   EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Name5000");
+
+  // In another order the records are found where they stand, also after one went.
+  ds->Close();
+  ds->SetIndexFieldNames("City;Name");
+  ds->Open();
+  auto expected = [&](int id) {
+    return db->ExecScalar(
+        "SELECT count(*) + 1 FROM Big WHERE (City, Name, rowid) < (SELECT City, Name, rowid "
+        "FROM Big WHERE Id = :Id)",
+        {{"Id", id}});
+  };
+  for (int id : {1, 2500, 4999}) {
+    EXPECT_TRUE(ds->Locate("Id", id, {}));
+    EXPECT_EQ(Variant(ds->RecNo()), expected(id)) << id;
+    EXPECT_EQ(ds->Lookup("Id", id, "Name"), Variant("Name" + std::to_string(id)));
+  }
+  ds->First();
+  ds->Delete();
+  EXPECT_TRUE(ds->Locate("Id", 2500, {}));
+  EXPECT_EQ(Variant(ds->RecNo()), expected(2500));
 }
 
 // The same searches over the same rows, in memory and in SQLite, find the same records.

@@ -362,6 +362,7 @@ void TSQLiteDataSet::ReadKeys() {
   TSQLiteStatement statement(FConnection, "SELECT rowid FROM " + Quoted(FTableName) + OrderBy());
   while (statement.Step()) keys.push_back(statement.ColumnInt(0));
   FKeys = std::move(keys);
+  FByKey.clear();
   FKeysInOrder = true;
   FKeysAscending = FRowIdOrder;
   ClearCache();
@@ -394,6 +395,7 @@ void TSQLiteDataSet::ReadQuery() {
   }
   FQueryRows = std::move(rows);
   FKeys.resize(FQueryRows.size());
+  FByKey.clear();
   for (size_t i = 0; i < FKeys.size(); ++i) FKeys[i] = static_cast<std::int64_t>(i);
   FKeysInOrder = FKeysAscending = true;
 }
@@ -536,9 +538,23 @@ int TSQLiteDataSet::PositionOf(std::int64_t Key) const {
     auto it = std::lower_bound(FKeys.begin(), FKeys.end(), Key);
     return it != FKeys.end() && *it == Key ? static_cast<int>(it - FKeys.begin()) : -1;
   }
-  for (size_t i = 0; i < FKeys.size(); ++i)
-    if (FKeys[i] == Key && static_cast<int>(i) != FInsertPos) return static_cast<int>(i);
-  return -1;
+  const int n = InternalCount();
+  if (n <= 4096 || FInsertPos >= 0) {
+    for (int i = 0; i < n; ++i)
+      if (FKeys[static_cast<size_t>(i)] == Key && i != FInsertPos) return i;
+    return -1;
+  }
+  // A large table in another order: the positions sorted by key, made when first needed.
+  if (FByKey.empty()) {
+    FByKey.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) FByKey[static_cast<size_t>(i)] = i;
+    std::sort(FByKey.begin(), FByKey.end(),
+              [&](int a, int b) { return FKeys[static_cast<size_t>(a)] < FKeys[static_cast<size_t>(b)]; });
+  }
+  auto it = std::lower_bound(FByKey.begin(), FByKey.end(), Key, [&](int pos, std::int64_t key) {
+    return FKeys[static_cast<size_t>(pos)] < key;
+  });
+  return it != FByKey.end() && FKeys[static_cast<size_t>(*it)] == Key ? *it : -1;
 }
 
 TSQLiteStatement& TSQLiteDataSet::Statement(const std::string& SQL) const {
@@ -579,11 +595,13 @@ void TSQLiteDataSet::Write(F&& Fn) {
 
 void TSQLiteDataSet::InternalInsert(int Pos) {
   FKeys.insert(FKeys.begin() + Pos, 0);
+  FByKey.clear();
   FInsertPos = Pos;
 }
 
 void TSQLiteDataSet::InternalCancelInsert(int Pos) {
   FKeys.erase(FKeys.begin() + Pos);
+  FByKey.clear();
   FInsertPos = -1;
 }
 
@@ -623,6 +641,7 @@ void TSQLiteDataSet::Insert(int Pos, const std::vector<Variant>& Values) {
   // Stored: from here nothing may fail the post. The record reads what the database made of
   // it (its key, its defaults) when the row can be read now, else when it is next read.
   FKeys[static_cast<size_t>(Pos)] = key;
+  FByKey.clear();
   FInsertPos = -1;
   try {
     CacheRow(key, ReadRow(key));
@@ -663,6 +682,7 @@ void TSQLiteDataSet::Update(int Pos, const std::vector<Variant>& Values) {
   });
   // Stored: nothing below may fail the post.
   FKeys[static_cast<size_t>(Pos)] = newKey;
+  FByKey.clear();
   DropRow(key);
   try {
     CacheRow(newKey, ReadRow(newKey));
@@ -694,6 +714,7 @@ void TSQLiteDataSet::InternalDelete(int Pos) {
     statement.Reset();
   });
   FKeys.erase(FKeys.begin() + Pos);
+  FByKey.clear();
   DropRow(key);
 }
 

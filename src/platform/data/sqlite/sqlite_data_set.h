@@ -146,7 +146,8 @@ class TSQLiteDataSet : public TDataSet {
   bool FKeysAscending = true;       // FKeys ascend (rowid order, unmoved): found by bisection
   int FBlockSize = 64;
   int FCacheSize = 4096;
-  std::vector<TRow> FQueryRows;  // a query's rows, FKeys indexing them
+  std::vector<TRow> FQueryRows;     // a query's rows, FKeys indexing them
+  mutable std::vector<int> FByKey;  // positions sorted by their key (large tables, other orders)
   mutable std::unordered_map<std::int64_t, TRow> FCache, FOldCache;
   mutable std::unordered_map<std::string, std::unique_ptr<TSQLiteStatement>> FStatements;
 };
