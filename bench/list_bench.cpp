@@ -14,7 +14,9 @@
 #include "platform/vcl/form.h"
 #include "platform/win/window_system.h"
 
-// Live heap bytes, counted by this program's allocation functions.
+// Live heap bytes, counted by this program's allocation functions (which pair malloc with
+// free themselves, whatever the compiler infers at an inlined call site).
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 static std::atomic<long long> gLiveBytes{0};
 
 void* operator new(std::size_t Size) {

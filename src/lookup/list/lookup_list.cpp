@@ -11,24 +11,6 @@ using namespace vcl;
 
 namespace {
 
-// Sets a flag for a scope and clears it on every exit, unless the control went meanwhile (an
-// application handler may free it).
-class TFlagScope {
- public:
-  TFlagScope(bool& Flag, std::shared_ptr<bool> Alive) : FFlag(Flag), FAlive(std::move(Alive)) {
-    FFlag = true;
-  }
-  ~TFlagScope() {
-    if (*FAlive) FFlag = false;
-  }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& FFlag;
-  std::shared_ptr<bool> FAlive;
-};
-
 constexpr int kHome = -2147483647;  // not INT_MIN: the top is reached by First either way
 constexpr int kEnd = 2147483647;
 

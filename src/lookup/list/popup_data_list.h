@@ -7,6 +7,8 @@
 
 namespace ktlookup {
 
+class TKtDBLookupCombo;
+
 class TKtPopupDataList : public TKtDBLookupList {
  public:
   explicit TKtPopupDataList(TComponent* AOwner);
@@ -16,6 +18,10 @@ class TKtPopupDataList : public TKtDBLookupList {
  protected:
   void CreateParams(vcl::TCreateParams& Params) override;
   void WMMouseActivate(TMessage& Message);
+
+ private:
+  // The combo drives its drop-down as the user would: it passes keys and the wheel on.
+  friend class TKtDBLookupCombo;
 };
 
 }  // namespace ktlookup
