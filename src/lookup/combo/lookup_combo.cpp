@@ -375,6 +375,7 @@ bool TKtDBLookupCombo::TextLeadsCurrentRow() {
 void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
   if (!FListVisible) return;
   auto alive = FAlive;
+  const bool refused = !Accept;  // Escape, Alt+Up, the button: the user took nothing
   if (!ReadOnly() && FValidateOnAccept && !ListClicked && Accept) {
     if (Leaving) {
       // The focus goes elsewhere: an entry that does not validate is simply not taken.
@@ -418,7 +419,7 @@ void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
     // A bound combo that took nothing shows its field's key again (the keys may have moved the
     // key while the list was open).
     if (!*alive) return;
-    if (!Accept && FMasterField) {
+    if (refused && FMasterField) {
       SetKeyValue(FMasterField->Value());
       if (!*alive) return;
       UpdateEdit();
