@@ -196,6 +196,17 @@ int TDataSet::RecordCount() const {
 
 void TDataSet::Refresh() {
   CheckBrowseMode();
+  // Storage that re-reads may find records gone or new: the cursor stays on its record.
+  const int pos = InternalRefresh(FCurPos);
+  const int n = InternalCount();
+  if (n == 0) {
+    FCurPos = 0;
+    FBOF = FEOF = true;
+  } else if (pos != FCurPos || FCurPos >= n) {
+    FCurPos = std::clamp(pos, 0, n - 1);
+    FBOF = FEOF = false;
+  }
+  FReadPos = FCurPos;
   FCalcCache.clear();
   UpdateWindows(TWindowMove::Follow);
   DataEvent(deDataSetChange);

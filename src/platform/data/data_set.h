@@ -190,6 +190,11 @@ class TDataSet : public TComponent {
   virtual void InternalDelete(int Pos) = 0;
   virtual void InternalOpen() {}
   virtual void InternalClose() {}
+  // Re-reads the records (Refresh); returns the position of the record that was at Pos (or
+  // the nearest one when it is gone). Storage that is always current keeps Pos.
+  virtual int InternalRefresh(int Pos) {
+    return Pos;
+  }
   // Storage for a field joining the data set; returns its column number.
   virtual int InternalAddColumn(TField* Field) = 0;
   // A search key prepared by Locate and Lookup: the field, the value converted to its type.
