@@ -377,9 +377,10 @@ void TWinControl::WMPaint(TMessage& Message) {
   PaintHandler(Message);
 }
 
-// Fills the client area with Color.
+// Fills the client area with Color, unless the control paints all of it itself (csOpaque).
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
-  if (HDC dc = reinterpret_cast<HDC>(Message.WParam)) FillRect(dc, ClientRect(), FColor);
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  if (dc && !FControlStyle.Contains(csOpaque)) FillRect(dc, ClientRect(), FColor);
   Message.Result = 1;
 }
 
