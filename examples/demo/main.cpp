@@ -10,6 +10,7 @@
 #include "customers_form.h"
 #include "demo_data.h"
 #include "demo_steps.h"
+#include "orders_form.h"
 #include "platform/vcl/application.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
   vcl::TForm* customersForm = demo::MakeCustomersForm(tables);
   demo::DriveCustomersForm(customersForm, tables, steps);
   delete customersForm;
+  vcl::TForm* ordersForm = demo::MakeOrdersForm(tables);
+  demo::DriveOrdersForm(ordersForm, tables, steps);
+  delete ordersForm;
 
   std::printf("Pictures are in %s/\n", folder.c_str());
   delete data;

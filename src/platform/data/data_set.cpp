@@ -191,7 +191,6 @@ void TDataSet::SetRecNo(int Value) {
 
 int TDataSet::RecordCount() const {
   if (!Active()) return 0;
-  if (!IsSequenced()) return -1;
   return InternalCount() - (FState == dsInsert ? 1 : 0);
 }
 

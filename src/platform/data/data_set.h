@@ -88,7 +88,8 @@ class TDataSet : public TComponent {
   // 1-based number of the current record; -1 when the data set is not sequenced or closed.
   int RecNo() const;
   void SetRecNo(int Value);  // a jump: the record lands mid-window
-  // Stored records (a record being inserted does not count yet); -1 when not sequenced.
+  // Stored records (a record being inserted does not count yet). A data set that is not
+  // sequenced still knows how many records it holds; it has no record numbers.
   int RecordCount() const;
   virtual bool IsSequenced() const { return true; }
   bool IsEmpty() const { return !Active() || InternalCount() == 0; }

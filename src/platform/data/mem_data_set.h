@@ -105,8 +105,8 @@ class TMemDataSet : public TDataSet {
   // Bytes held by the records and the indexes (the storage's own share, without the fields).
   std::size_t MemoryUsed() const;
 
-  // A data set that is not sequenced stands for a server cursor: RecNo and RecordCount are
-  // -1 and IsSequenced is false.
+  // A data set that is not sequenced stands for a server cursor: IsSequenced is false and
+  // RecNo is -1 (setting it does nothing); RecordCount still counts the records.
   bool IsSequenced() const override { return FSequenced; }
   void SetSequenced(bool Value) { FSequenced = Value; }
 

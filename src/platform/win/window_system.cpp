@@ -102,6 +102,9 @@ struct State {
   std::uint8_t Keys[256] = {};  // bit 0x80 down, bit 0x01 toggled
   std::vector<UINT> Beeps;
   ScrollTrack Track;
+  // The window whose thumb was just released: while it hears SB_THUMBPOSITION, the track
+  // position is still the released one.
+  HWND ThumbReleased = nullptr;
   LastPress Press;
   int ScreenWidth = 1024;
   int ScreenHeight = 768;
@@ -464,7 +467,13 @@ void TrackRelease() {
   EndTrack();
   if (!w) return;
   HWND h = w->Handle;
-  if (t.Part == sbpThumb) SendScroll(h, SB_THUMBPOSITION, w->VBar.nTrackPos);
+  if (t.Part == sbpThumb) {
+    S().ThumbReleased = h;
+    struct Clear {
+      ~Clear() { S().ThumbReleased = nullptr; }
+    } clear;
+    SendScroll(h, SB_THUMBPOSITION, w->VBar.nTrackPos);
+  }
   if (IsWindow(h)) SendScroll(h, SB_ENDSCROLL);
 }
 
@@ -620,25 +629,52 @@ Word ButtonKey(TMouseButton B) {
   return B == mbLeft ? VK_LBUTTON : B == mbRight ? VK_RBUTTON : VK_MBUTTON;
 }
 
-// The window a mouse event at P is for, and the hit-test code; nullptr when none.
+// The deepest visible window of Wnd under a screen point (a disabled child stops the search).
+HWND DeepestAt(HWND Wnd, TPoint P) {
+  Window* w = Find(Wnd);
+  if (!ScreenClientRect(*w).Contains(P)) return Wnd;
+  for (HWND c : w->Children) {
+    Window* cw = Find(c);
+    if (!(cw->Style & WS_VISIBLE) || !ScreenRect(*cw).Contains(P)) continue;
+    if (cw->Style & WS_DISABLED) return Wnd;
+    return DeepestAt(c, P);
+  }
+  return Wnd;
+}
+
+// The deepest visible window under a screen point that does not answer WM_NCHITTEST with
+// HTTRANSPARENT, and its answer. A transparent child lets the point through to its parent; a
+// transparent top-level window (a hint) to the windows behind it.
+HWND HitTestAt(TPoint P, LRESULT& Hit) {
+  const std::vector<HWND> tops = S().TopLevel;  // handlers may make or destroy windows
+  for (HWND t : tops) {
+    Window* top = Find(t);
+    if (!top || !(top->Style & WS_VISIBLE) || !ScreenRect(*top).Contains(P)) continue;
+    HWND h = DeepestAt(t, P);
+    while (h) {
+      Hit = SendMessage(h, WM_NCHITTEST, 0, PointToLParam(P));
+      if (!IsWindow(h)) return nullptr;
+      if (Hit != HTTRANSPARENT) return h;
+      Window* w = Find(h);
+      h = w && w->Child ? w->Parent : nullptr;
+    }
+  }
+  return nullptr;
+}
+
+// The window a mouse event at P is for, and the hit-test code; nullptr when none. A window
+// answering HTTRANSPARENT lets the point through to its parent, or, for a top-level window, to
+// the windows behind it.
 HWND MouseTarget(TPoint P, UINT& HitTest) {
   if (S().Capture) {
     HitTest = static_cast<UINT>(HTCLIENT);
     return S().Capture;
   }
-  HWND h = WindowFromPoint(P);
-  while (h) {
-    LRESULT hit = SendMessage(h, WM_NCHITTEST, 0, PointToLParam(P));
-    if (!IsWindow(h)) return nullptr;
-    if (hit != HTTRANSPARENT) {
-      if (hit == HTNOWHERE || hit == HTERROR) return nullptr;
-      HitTest = static_cast<UINT>(hit);
-      return h;
-    }
-    Window* w = Find(h);
-    h = w && w->Child ? w->Parent : nullptr;
-  }
-  return nullptr;
+  LRESULT hit = HTNOWHERE;
+  HWND h = HitTestAt(P, hit);
+  if (!h || hit == HTNOWHERE || hit == HTERROR) return nullptr;
+  HitTest = static_cast<UINT>(hit);
+  return h;
 }
 
 void PostMouse(UINT ClientMsg, UINT NcMsg, TPoint P, WPARAM Extra = 0) {
@@ -787,26 +823,9 @@ std::vector<HWND> GetChildWindows(HWND Wnd) {
   return w ? w->Children : std::vector<HWND>{};
 }
 
-namespace {
-HWND DeepestAt(HWND Wnd, TPoint P) {
-  Window* w = Find(Wnd);
-  if (!ScreenClientRect(*w).Contains(P)) return Wnd;
-  for (HWND c : w->Children) {
-    Window* cw = Find(c);
-    if (!(cw->Style & WS_VISIBLE) || !ScreenRect(*cw).Contains(P)) continue;
-    if (cw->Style & WS_DISABLED) return Wnd;
-    return DeepestAt(c, P);
-  }
-  return Wnd;
-}
-}  // namespace
-
 HWND WindowFromPoint(TPoint P) {
-  for (HWND t : S().TopLevel) {
-    Window* w = Find(t);
-    if ((w->Style & WS_VISIBLE) && ScreenRect(*w).Contains(P)) return DeepestAt(t, P);
-  }
-  return nullptr;
+  LRESULT hit = HTNOWHERE;
+  return HitTestAt(P, hit);
 }
 
 LONG GetWindowLong(HWND Wnd, int Index) {
@@ -1405,7 +1424,8 @@ bool GetScrollInfo(HWND Wnd, int Bar, SCROLLINFO& Info) {
   }
   if (Info.fMask & SIF_PAGE) Info.nPage = v.nPage;
   if (Info.fMask & SIF_POS) Info.nPos = v.nPos;
-  if (Info.fMask & SIF_TRACKPOS) Info.nTrackPos = S().Track.Wnd == Wnd ? v.nTrackPos : v.nPos;
+  if (Info.fMask & SIF_TRACKPOS)
+    Info.nTrackPos = S().Track.Wnd == Wnd || S().ThumbReleased == Wnd ? v.nTrackPos : v.nPos;
   return true;
 }
 

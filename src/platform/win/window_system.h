@@ -44,7 +44,9 @@ HWND GetTopLevelWindow(HWND Wnd);     // the top-level window that holds Wnd (it
 // Top-level windows in z-order, front first; the children of a window in z-order, front first.
 std::vector<HWND> GetTopLevelWindows();
 std::vector<HWND> GetChildWindows(HWND Wnd);
-// The deepest visible, enabled window under a screen point (top-level windows included).
+// The deepest visible, enabled window under a screen point (top-level windows included). A
+// window that answers WM_NCHITTEST with HTTRANSPARENT lets the point through to its parent, or
+// for a top-level window to the windows behind it.
 HWND WindowFromPoint(TPoint P);
 
 LONG GetWindowLong(HWND Wnd, int Index);  // GWL_STYLE, GWL_EXSTYLE, GWL_ID
