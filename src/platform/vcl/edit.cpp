@@ -515,6 +515,7 @@ void TCustomEdit::Dispatch(TMessage& Message) {
     case WM_SYSCOMMAND: WMSysCommand(Message); break;
     case WM_SYSKEYUP: WMSysKeyUp(Message); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
+    case WM_ERASEBKGND: Message.Result = 1; break;  // the painting fills the whole client area
     case CM_ENTER: CMEnter(Message); break;
     case CM_EXIT: CMExit(Message); break;
     case CM_FONTCHANGED:

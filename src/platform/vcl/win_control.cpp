@@ -377,10 +377,9 @@ void TWinControl::WMPaint(TMessage& Message) {
   PaintHandler(Message);
 }
 
-// Fills the client area with Color, unless the control paints all of it itself (csOpaque).
+// Fills the client area with Color.
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
-  HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  if (dc && !FControlStyle.Contains(csOpaque)) FillRect(dc, ClientRect(), FColor);
+  if (HDC dc = reinterpret_cast<HDC>(Message.WParam)) FillRect(dc, ClientRect(), FColor);
   Message.Result = 1;
 }
 
