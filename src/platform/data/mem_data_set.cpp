@@ -395,7 +395,7 @@ bool TMemDataSet::HasIndex(const std::string& FieldName) const {
 }
 
 std::size_t TMemDataSet::MemoryUsed() const {
-  std::size_t n = FOrder.Count() * sizeof(std::uint32_t) + FOrder.Labels().capacity() * sizeof(std::uint64_t);
+  std::size_t n = FOrder.MemoryUsed();
   for (const auto& c : FColumns) {
     n += c->Text.MemoryUsed() + c->Int.capacity() * sizeof(std::int32_t) +
          c->Num.capacity() * sizeof(double) + c->IsNull.capacity() / 8;
@@ -450,7 +450,7 @@ bool TMemDataSet::IndexedFind(const TSearchKey& Key, TLocateOptions Options, int
     if (std::floor(v) == v && v >= -2147483648.0 && v <= 2147483647.0)
       row = index->FirstEqual(static_cast<std::int32_t>(v));
   }
-  Pos = row == TMemIndex::kNone ? -1 : FOrder.PositionOf(row, FRows);
+  Pos = row == TMemIndex::kNone ? -1 : FOrder.PositionOf(row);
   return true;
 }
 
@@ -498,7 +498,6 @@ int TMemDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions 
     }
     matchers.push_back(m);
   }
-  const int n = InternalCount();
   const bool partial = Options.Contains(loPartialKey), caseless = Options.Contains(loCaseInsensitive);
   // The common search, one text key on a text column, in a tight loop: the key is upper-cased
   // once and each stored text is compared in place.
@@ -506,28 +505,23 @@ int TMemDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions 
     const TTextColumn& column = matchers[0].Column->Text;
     const std::string key = caseless ? UpperCase(Keys[0].Text) : Keys[0].Text;
     const size_t len = key.size();
-    for (int pos = 0; pos < n; ++pos) {
-      const std::uint32_t row = FOrder.RowAt(static_cast<size_t>(pos));
-      if (column.IsNull(row)) continue;
+    return FOrder.FindFirst([&](size_t, std::uint32_t row) {
+      if (column.IsNull(row)) return false;
       const std::string_view text = column.Get(row);
-      if (partial ? text.size() < len : text.size() != len) continue;
-      size_t i = 0;
-      for (; i < len; ++i) {
+      if (partial ? text.size() < len : text.size() != len) return false;
+      for (size_t i = 0; i < len; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (caseless && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 32);
-        if (c != static_cast<unsigned char>(key[i])) break;
+        if (c != static_cast<unsigned char>(key[i])) return false;
       }
-      if (i == len) return pos;
-    }
-    return -1;
+      return true;
+    });
   }
-  for (int pos = 0; pos < n; ++pos) {
-    const std::uint32_t row = FOrder.RowAt(static_cast<size_t>(pos));
-    bool all = true;
+  return FOrder.FindFirst([&](size_t pos, std::uint32_t row) {
     for (const TMatcher& m : matchers) {
       bool ok;
       if (!m.Column) {
-        ok = MatchKey(pos, *m.Key, Options);
+        ok = MatchKey(static_cast<int>(pos), *m.Key, Options);
       } else if (m.Column->ValueIsNull(row)) {
         ok = m.Key->IsNull;
       } else if (m.Key->IsNull) {
@@ -540,14 +534,10 @@ int TMemDataSet::FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions 
           default: ok = m.Column->Num[row] == m.Num; break;
         }
       }
-      if (!ok) {
-        all = false;
-        break;
-      }
+      if (!ok) return false;
     }
-    if (all) return pos;
-  }
-  return -1;
+    return true;
+  });
 }
 
 }  // namespace vcl

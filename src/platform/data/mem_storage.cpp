@@ -118,24 +118,60 @@ void TTextColumn::Compact() {
 // TRowOrder
 // ---------------------------------------------------------------------------------------------
 
+std::size_t TRowOrder::FindBlock(std::size_t Pos) const {
+  FHint = static_cast<std::size_t>(std::upper_bound(FStart.begin(), FStart.end(), Pos) - FStart.begin()) - 1;
+  return FHint;
+}
+
 void TRowOrder::Insert(std::size_t Pos, std::uint32_t Row) {
   const std::size_t n = Count();
-  if (FLabels.empty()) {
-    if (Pos == n && (n == 0 || FRowAt.back() < Row)) {
-      FRowAt.push_back(Row);
-      return;
-    }
+  if (FLabels.empty() && !(Pos == n && (n == 0 || FBlocks.back().back() < Row))) {
     // The first row out of number order: every row gets a label, spaced evenly.
     std::uint32_t top = Row;
-    for (std::uint32_t r : FRowAt) top = std::max(top, r);
+    for (const auto& block : FBlocks)
+      for (std::uint32_t r : block) top = std::max(top, r);
     FLabels.assign(static_cast<std::size_t>(top) + 1, 0);
     const std::uint64_t gap = std::min(kGap, kUniverse / (n + 2));
-    for (std::size_t p = 0; p < n; ++p) FLabels[FRowAt[p]] = (p + 1) * gap;
+    std::size_t p = 0;
+    for (const auto& block : FBlocks)
+      for (std::uint32_t r : block) FLabels[r] = ++p * gap;
   }
-  if (FLabels.size() <= Row) FLabels.resize(static_cast<std::size_t>(Row) + 1);
-  const std::uint64_t label = NewLabel(Pos);
-  FRowAt.insert(FRowAt.begin() + static_cast<std::ptrdiff_t>(Pos), Row);
-  FLabels[Row] = label;
+  std::uint64_t label = 0;
+  if (!FLabels.empty()) {
+    if (FLabels.size() <= Row) FLabels.resize(static_cast<std::size_t>(Row) + 1);
+    label = NewLabel(Pos);
+  }
+  // Into its block: the last one at the end, where a full block is followed by a new one; a
+  // full block in the middle is split in two.
+  if (FBlocks.empty()) {
+    FBlocks.emplace_back();
+    FStart.push_back(0);
+  }
+  std::size_t b = Pos == n ? FBlocks.size() - 1 : FindBlock(Pos);
+  std::size_t offset = Pos - FStart[b];
+  if (FBlocks[b].size() >= kBlock) {
+    std::vector<std::uint32_t>& full = FBlocks[b];
+    if (offset == full.size() && b + 1 == FBlocks.size()) {
+      FBlocks.emplace_back();
+      FStart.push_back(n);
+    } else {
+      const std::size_t half = full.size() / 2;
+      std::vector<std::uint32_t> upper(full.begin() + static_cast<std::ptrdiff_t>(half), full.end());
+      full.resize(half);
+      FBlocks.insert(FBlocks.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(upper));
+      FStart.insert(FStart.begin() + static_cast<std::ptrdiff_t>(b) + 1, FStart[b] + half);
+    }
+    if (offset >= FBlocks[b].size() && offset > 0) {
+      offset -= FBlocks[b].size();
+      ++b;
+    }
+  }
+  std::vector<std::uint32_t>& block = FBlocks[b];
+  block.insert(block.begin() + static_cast<std::ptrdiff_t>(offset), Row);
+  for (std::size_t j = b + 1; j < FStart.size(); ++j) ++FStart[j];
+  ++FCount;
+  FHint = b;
+  if (!FLabels.empty()) FLabels[Row] = label;
 }
 
 std::uint64_t TRowOrder::NewLabel(std::size_t Pos) {
@@ -172,8 +208,8 @@ std::uint64_t TRowOrder::Relabel(std::size_t Pos) {
     std::uint64_t label = low + step / 2, fresh = 0;
     for (std::size_t p = left; p <= right; ++p, label += step) {
       if (p == Pos) fresh = label;
-      if (p < Pos) FLabels[FRowAt[p]] = label;
-      if (p > Pos) FLabels[FRowAt[p - 1]] = label;
+      if (p < Pos) FLabels[RowAt(p)] = label;
+      if (p > Pos) FLabels[RowAt(p - 1)] = label;
     }
     return fresh;
   }
@@ -183,49 +219,71 @@ std::uint64_t TRowOrder::Relabel(std::size_t Pos) {
   for (std::size_t p = 0; p <= n; ++p) {
     const std::uint64_t label = (p + 1) * step;
     if (p == Pos) fresh = label;
-    if (p < Pos) FLabels[FRowAt[p]] = label;
-    if (p > Pos) FLabels[FRowAt[p - 1]] = label;
+    if (p < Pos) FLabels[RowAt(p)] = label;
+    if (p > Pos) FLabels[RowAt(p - 1)] = label;
   }
   return fresh;
 }
 
 void TRowOrder::Erase(std::size_t Pos) {
-  FRowAt.erase(FRowAt.begin() + static_cast<std::ptrdiff_t>(Pos));
+  const std::size_t b = FindBlock(Pos);
+  std::vector<std::uint32_t>& block = FBlocks[b];
+  block.erase(block.begin() + static_cast<std::ptrdiff_t>(Pos - FStart[b]));
+  for (std::size_t j = b + 1; j < FStart.size(); ++j) --FStart[j];
+  --FCount;
+  if (block.empty() && FBlocks.size() > 1) {
+    FBlocks.erase(FBlocks.begin() + static_cast<std::ptrdiff_t>(b));
+    FStart.erase(FStart.begin() + static_cast<std::ptrdiff_t>(b));
+    FHint = 0;
+  }
 }
 
 void TRowOrder::Clear() {
-  std::vector<std::uint32_t>().swap(FRowAt);
+  std::vector<std::vector<std::uint32_t>>().swap(FBlocks);
+  std::vector<std::size_t>().swap(FStart);
   std::vector<std::uint64_t>().swap(FLabels);
+  FCount = 0;
+  FHint = 0;
 }
 
-int TRowOrder::PositionOf(std::uint32_t Row, std::size_t Slots) const {
-  const std::size_t n = Count();
-  if (n == 0) return -1;
-  if (FLabels.empty()) {
-    // Rows stand in number order with Slots - n numbers missing, so Row stands at most that
-    // many places before its number.
-    if (Row >= Slots) return -1;
-    const std::size_t missing = Slots > n ? Slots - n : 0;
-    const std::size_t high = std::min<std::size_t>(Row, n - 1);
-    const std::size_t low = Row > missing ? Row - missing : 0;
-    if (low > high) return -1;
-    if (FRowAt[high] == Row) return static_cast<int>(high);
-    const auto first = FRowAt.begin() + static_cast<std::ptrdiff_t>(low);
-    const auto last = FRowAt.begin() + static_cast<std::ptrdiff_t>(high) + 1;
-    const auto it = std::lower_bound(first, last, Row);
-    return it != last && *it == Row ? static_cast<int>(it - FRowAt.begin()) : -1;
-  }
-  if (Row >= FLabels.size()) return -1;
-  const std::uint64_t label = FLabels[Row];
-  std::size_t low = 0, high = n;
+void TRowOrder::ShrinkToFit() {
+  for (auto& block : FBlocks) block.shrink_to_fit();
+  FBlocks.shrink_to_fit();
+  FStart.shrink_to_fit();
+}
+
+std::size_t TRowOrder::MemoryUsed() const {
+  std::size_t n = FBlocks.capacity() * sizeof(FBlocks[0]) + FStart.capacity() * sizeof(std::size_t) +
+                  FLabels.capacity() * sizeof(std::uint64_t);
+  for (const auto& block : FBlocks) n += block.capacity() * sizeof(std::uint32_t);
+  return n;
+}
+
+int TRowOrder::PositionOf(std::uint32_t Row) const {
+  if (FCount == 0 || (!FLabels.empty() && Row >= FLabels.size())) return -1;
+  // Positions grow with the rows' keys: the block whose first key is the last not above Row's,
+  // then the place in it.
+  const std::uint64_t key = Key(Row);
+  std::size_t low = 0, high = FBlocks.size();
   while (low < high) {
     const std::size_t mid = (low + high) / 2;
-    if (Label(mid) < label)
+    if (Key(FBlocks[mid].front()) <= key)
       low = mid + 1;
     else
       high = mid;
   }
-  return low < n && FRowAt[low] == Row ? static_cast<int>(low) : -1;
+  if (low == 0) return -1;
+  const std::vector<std::uint32_t>& block = FBlocks[low - 1];
+  std::size_t l = 0, h = block.size();
+  while (l < h) {
+    const std::size_t mid = (l + h) / 2;
+    if (Key(block[mid]) < key)
+      l = mid + 1;
+    else
+      h = mid;
+  }
+  if (l == block.size() || block[l] != Row) return -1;
+  return static_cast<int>(FStart[low - 1] + l);
 }
 
 }  // namespace vcl
