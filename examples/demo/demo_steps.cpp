@@ -5,6 +5,7 @@
 #include "platform/gfx/png.h"
 #include "platform/vcl/screen_picture.h"
 #include "platform/win/input.h"
+#include "platform/win/window_system.h"
 
 namespace demo {
 
@@ -15,12 +16,19 @@ std::string Steps::Picture(vcl::TForm* Form, const std::string& Name, bool Scree
     vcl::SaveWindowPng(Form, file);
     return file;
   }
-  // The form and a margin around it, where drop-down lists and hints appear.
+  // The windows that show (the form, its drop-down lists and hints) and a margin around them.
   const vcl::TSurface screen = vcl::CaptureScreen();
-  const int margin = 60;
-  const int left = std::max(0, Form->Left() - margin), top = std::max(0, Form->Top() - margin);
-  const int right = std::min(screen.Width(), Form->Left() + Form->Width() + margin);
-  const int bottom = std::min(screen.Height(), Form->Top() + Form->Height() + margin);
+  vcl::TRect all{Form->Left(), Form->Top(), Form->Left() + Form->Width(), Form->Top() + Form->Height()};
+  for (vcl::HWND h : vcl::GetTopLevelWindows()) {
+    vcl::TRect r;
+    if (!vcl::IsWindowVisible(h) || !vcl::GetWindowRect(h, r)) continue;
+    all = vcl::TRect{std::min(all.Left, r.Left), std::min(all.Top, r.Top), std::max(all.Right, r.Right),
+                     std::max(all.Bottom, r.Bottom)};
+  }
+  const int margin = 30;
+  const int left = std::max(0, all.Left - margin), top = std::max(0, all.Top - margin);
+  const int right = std::min(screen.Width(), all.Right + margin);
+  const int bottom = std::min(screen.Height(), all.Bottom + margin);
   vcl::TSurface part(right - left, bottom - top);
   for (int y = top; y < bottom; ++y)
     for (int x = left; x < right; ++x) part.SetPixel(x - left, y - top, screen.Pixel(x, y));

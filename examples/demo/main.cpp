@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
   delete customersForm;
   vcl::TForm* ordersForm = demo::MakeOrdersForm(tables);
   demo::DriveOrdersForm(ordersForm, tables, steps);
+  demo::DriveOrdersCombo(ordersForm, tables, steps);
   delete ordersForm;
 
   std::printf("Pictures are in %s/\n", folder.c_str());

@@ -42,7 +42,7 @@ TForm* MakeOrdersForm(const DemoData& Data) {
   auto* form = new TForm(Application);
   form->SetName("OrdersForm");
   form->SetCaption("Orders");
-  form->SetBounds(80, 60, 560, 300);
+  form->SetBounds(80, 60, 560, 340);
 
   auto* orderSource = new TDataSource(form);
   orderSource->SetName("OrderSource");
@@ -102,6 +102,34 @@ TForm* MakeOrdersForm(const DemoData& Data) {
     orders->Edit();
     orders->FieldByName("CustNo")->SetValue(popup->KeyValue());
     orders->Post();
+  });
+  // The same choice in a lookup combo; F2 starts a new customer and F3 posts it, typed in
+  // place in the combo.
+  AddLabel(form, "Combo:", 16, 262);
+  auto* combo = new TKtDBLookupCombo(form);
+  combo->SetName("CustomerCombo");
+  combo->SetParent(form);
+  combo->SetBounds(90, 262, 200, 0);
+  combo->SetDataSource(orderSource);
+  combo->SetDataField("CustNo");
+  combo->SetListSource(customerSource);
+  combo->SetKeyField("CustNo");
+  combo->SetListField("Name;City;Country");
+  combo->SetDropDownWidth(380);
+  combo->SetEmptyDisplay("(none)");
+  combo->SetValidateErrMsg("Choose a customer from the list.");
+  combo->SetTabOrder(list->TabOrder() + 1);
+  form->SetKeyPreview(true);
+  form->SetOnKeyDown([customers = Data.Customers](TObject*, Word& Key, TShiftState) {
+    if (Key == VK_F2) {
+      const int next = customers->RecordCount() + 1001;
+      customers->Append();
+      customers->FieldByName("CustNo")->SetValue(next);
+      Key = 0;
+    } else if (Key == VK_F3 && customers->State() == dsInsert) {
+      customers->Post();
+      Key = 0;
+    }
   });
   form->SetActiveControl(list);
   return form;

@@ -10,5 +10,7 @@ namespace demo {
 
 vcl::TForm* MakeOrdersForm(const DemoData& Data);
 void DriveOrdersForm(vcl::TForm* Form, const DemoData& Data, Steps& Steps);
+// The customer combo of the same form: dropping down, picking, typing, leaving.
+void DriveOrdersCombo(vcl::TForm* Form, const DemoData& Data, Steps& Steps);
 
 }  // namespace demo

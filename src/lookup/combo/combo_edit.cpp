@@ -364,6 +364,8 @@ void TKtComboEdit::WndProc(TMessage& Message) {
       return;
     }
     case WM_LBUTTONDBLCLK: FLastDblClickTime = GetMessageTime(); break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: FMenuKeyAlone = Message.WParam == VK_MENU; break;
     case CM_MOUSELEAVE: {
       // The pointer left the combo through its edit: the combo hears it too.
       TPoint cursor;
@@ -424,8 +426,10 @@ void TKtComboEdit::WMSysKeyUp(TMessage& Message) {
   if (!*alive) return;
   const TShiftState shift = KeyDataToShiftState(Message.LParam);
   const WPARAM key = Message.WParam;
-  const bool menuKey =
-      (shift == TShiftState{ssCtrl} && key == VK_F10) || (shift.Empty() && (key == VK_MENU || key == VK_F10));
+  // Alt released after Alt+Down opened the list does not open the menu: only Alt alone does.
+  const bool menuKey = (shift == TShiftState{ssCtrl} && key == VK_F10) ||
+                       (shift.Empty() && ((key == VK_MENU && FMenuKeyAlone) || key == VK_F10));
+  if (key == VK_MENU) FMenuKeyAlone = false;
   if (ParentIsMDIForm(this) && combo->FListVisible && menuKey) {
     combo->CloseUpOnLeave();
     if (!*alive) return;

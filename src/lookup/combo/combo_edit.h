@@ -71,6 +71,8 @@ class TKtComboEdit : public vcl::TCustomMaskEdit {
   std::uint32_t FLastDblClickTime = 0;  // message time of the last double click (triple click)
   bool FAutoCompletePending = false;    // the combo's KeyPress asked to complete the next change
   bool FEditShown = false;              // Show was called (and Hide not since)
+  // Alt went down and no other key since: its release opens the window's menu.
+  bool FMenuKeyAlone = false;
 };
 
 // The module's mouse hook and the combo it serves (none: nullptr).

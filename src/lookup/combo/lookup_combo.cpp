@@ -375,6 +375,7 @@ bool TKtDBLookupCombo::TextLeadsCurrentRow() {
 void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
   if (!FListVisible) return;
   auto alive = FAlive;
+  const bool refused = !Accept;  // Escape, Alt+Up, the button: the user took nothing
   if (!ReadOnly() && FValidateOnAccept && !ListClicked && Accept) {
     if (Leaving) {
       // The focus goes elsewhere: an entry that does not validate is simply not taken.
@@ -418,7 +419,7 @@ void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
     // A bound combo that took nothing shows its field's key again (the keys may have moved the
     // key while the list was open).
     if (!*alive) return;
-    if (!Accept && FMasterField) {
+    if (refused && FMasterField) {
       SetKeyValue(FMasterField->Value());
       if (!*alive) return;
       UpdateEdit();
@@ -575,6 +576,15 @@ void TKtDBLookupCombo::KeyValueChanged() {
   if (FListActive && !CurrentRowHasKey(FKeyValue)) {
     LocateKey();
     if (!*alive) return;
+    // Rows that share a key are told apart by their remembered list values; a key that no
+    // remembered row holds is found by the key itself.
+    if (!FKeyIsUnique && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
+      try {
+        FListLink->DataSet()->Locate(FKeyFieldName, FKeyValue, {});
+      } catch (...) {
+      }
+      if (!*alive) return;
+    }
   }
   if (FListVisible && !CurrentRowHasKey(FPopupList->KeyValue())) {
     FPopupList->SetKeyValue(FKeyValue);
@@ -582,7 +592,7 @@ void TKtDBLookupCombo::KeyValueChanged() {
   }
   // A key the lookup dataset lacks never shows another row's text: a bound combo shows the
   // field's own text, an unbound one none.
-  if (FListActive && FKeyIsUnique && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
+  if (FListActive && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
     if (!FInternalChange) SetEditText(FDataField ? FDataField->AsString() : std::string());
     return;
   }

@@ -316,6 +316,7 @@ TEST_F(ComboTest, ValidationKeepsTheListOpenOnlyWhileTheUserStays) {
   EXPECT_FALSE(c->FListVisible);
   EXPECT_EQ(DialogService()->CallCount(), 1);
   EXPECT_EQ(Field(Orders), 2);
+  EXPECT_EQ(c->GetEditText(), "zz");  // kept for the exit rules (OnExitWhenNotInList)
 }
 
 TEST_F(ComboTest, ABoundComboThatTakesNothingShowsItsFieldsKeyAgain) {
