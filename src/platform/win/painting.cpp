@@ -69,6 +69,8 @@ HDC BeginPaint(HWND Wnd, PAINTSTRUCT& PS) {
   w->Erase = false;
   w->Validated = true;
   PS.hdc = GetDC(Wnd);
+  // A paint draws only what is invalid; the rest of the window keeps its pixels.
+  if (PS.hdc && S().ClipDC) S().ClipDC(PS.hdc, PS.rcPaint);
   if (erase) PS.fErase = SendMessage(Wnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(PS.hdc), 0) == 0;
   return PS.hdc;
 }
@@ -89,9 +91,11 @@ int ReleaseDC(HWND Wnd, HDC DC) {
   return 1;
 }
 
-void SetDeviceContextProvider(std::function<HDC(HWND)> Acquire, std::function<void(HWND, HDC)> Release) {
+void SetDeviceContextProvider(std::function<HDC(HWND)> Acquire, std::function<void(HWND, HDC)> Release,
+                              std::function<void(HDC, const TRect&)> Clip) {
   S().AcquireDC = std::move(Acquire);
   S().ReleaseDCHook = std::move(Release);
+  S().ClipDC = std::move(Clip);
 }
 
 int PaintCount(HWND Wnd) {

@@ -187,8 +187,10 @@ bool EndPaint(HWND Wnd, const PAINTSTRUCT& PS);
 HDC GetDC(HWND Wnd);  // nullptr: the screen's context (for measuring)
 int ReleaseDC(HWND Wnd, HDC DC);
 // The drawing layer supplies device contexts for windows (Acquire gets nullptr for the
-// screen's context); until it does, they are nullptr.
-void SetDeviceContextProvider(std::function<HDC(HWND)> Acquire, std::function<void(HWND, HDC)> Release);
+// screen's context); until it does, they are nullptr. Clip, when given, narrows a context to a
+// rectangle of the client area (BeginPaint narrows it to what is invalid).
+void SetDeviceContextProvider(std::function<HDC(HWND)> Acquire, std::function<void(HWND, HDC)> Release,
+                              std::function<void(HDC, const TRect&)> Clip = nullptr);
 int PaintCount(HWND Wnd);  // WM_PAINT messages the window has received
 
 // ---- metrics --------------------------------------------------------------------------------

@@ -134,6 +134,7 @@ struct State {
   std::function<void(std::exception_ptr)> ExceptionHandler;
   std::function<HDC(HWND)> AcquireDC;
   std::function<void(HWND, HDC)> ReleaseDCHook;
+  std::function<void(HDC, const TRect&)> ClipDC;
   int PumpDepth = 0;
   std::deque<TypedKey> TypedKeys;  // the last few taken, for TranslateMessage
   TDisplay* Display = nullptr;
