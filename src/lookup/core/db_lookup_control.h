@@ -22,9 +22,9 @@
 #include "lookup/core/lookup_helpers.h"
 #include "platform/data/db.h"
 #include "platform/gfx/gdi.h"
-#include "platform/win/window_system.h"
 #include "platform/vcl/custom_control.h"
 #include "platform/vcl/hint_window.h"
+#include "platform/win/window_system.h"
 
 namespace ktlookup {
 
@@ -148,6 +148,11 @@ class TKtDBLookupControl : public vcl::TCustomControl {
   // True while the selection follows a held mouse button: a choice then only sets the key
   // locally. The lookup list answers this from its tracking state.
   virtual bool IsTrackingSelection() const { return false; }
+  // Copies the remembered list values of one lookup control to another (the combo and its
+  // drop-down list hand them over).
+  static void CopyListValues(const TKtDBLookupControl* From, TKtDBLookupControl* To) {
+    To->FListValues = From->FListValues;
+  }
 
   // ---- Property accessors ------------------------------------------------------------------
   std::string GetAbout() const;
@@ -174,37 +179,37 @@ class TKtDBLookupControl : public vcl::TCustomControl {
   void WMKillFocus(TMessage& Message);
 
   // ---- Fields, in declared order ---------------------------------------------------------
-  TField* FDataField = nullptr;          // the DataField field; nil while unbound
-  std::string FDataFieldName;            // DataField
-  TKtDataLink* FDataLink = nullptr;      // owned; holds DataSource and ReadOnly
-  std::string FEmptyDisplay;             // EmptyDisplay
+  TField* FDataField = nullptr;      // the DataField field; nil while unbound
+  std::string FDataFieldName;        // DataField
+  TKtDataLink* FDataLink = nullptr;  // owned; holds DataSource and ReadOnly
+  std::string FEmptyDisplay;         // EmptyDisplay
   TColor FEmptyItemColor = vcl::clWindow;
   TColor FEmptyItemFontColor = vcl::clWindowText;
-  std::string FEmptyValue;               // EmptyValue
-  bool FHasFocus = false;                // the window has the input focus
-  TField* FKeyField = nullptr;           // key field of the lookup dataset; nil while inactive
-  std::string FKeyFieldName;             // KeyField; in lookup mode the LookupKeyFields
-  bool FKeyIsUnique = true;              // KeyIsUnique
-  Variant FKeyValue;                     // the current key; Null when nothing is selected
-  bool FListActive = false;              // the list fields are resolved
-  TField* FListField = nullptr;          // the display field; nil while inactive
-  int FListFieldIndex = 0;               // ListFieldIndex
-  std::string FListFieldName;            // ListField: names separated by ';'
-  std::vector<TField*> FListFields;      // the columns, in order
-  TKtListLink* FListLink = nullptr;      // owned; holds ListSource
-  Variant FListValues;                   // values of the list fields of the current lookup row
-  bool FLookupMode = false;              // DataField names a lookup field
-  TDataSource* FLookupSource = nullptr;  // owned component; the lookup field's dataset in lookup mode
-  TField* FMasterField = nullptr;        // receives the key; nil while unbound
-  Variant FEntryKeyValue;                // the key when the control was entered (Escape restores it)
-  bool FThumbTracking = true;            // ThumbTracking
-  std::string FSearchText;               // the incremental-search text
-  std::string FTagStr;                   // TagStr
-  bool FToolTipActive = false;           // a cell tooltip is shown and its timer runs
-  bool FToolTips = true;                 // ToolTips
-  std::string FToolTipsDelimiter;        // ToolTipsDelimiter
+  std::string FEmptyValue;                     // EmptyValue
+  bool FHasFocus = false;                      // the window has the input focus
+  TField* FKeyField = nullptr;                 // key field of the lookup dataset; nil while inactive
+  std::string FKeyFieldName;                   // KeyField; in lookup mode the LookupKeyFields
+  bool FKeyIsUnique = true;                    // KeyIsUnique
+  Variant FKeyValue;                           // the current key; Null when nothing is selected
+  bool FListActive = false;                    // the list fields are resolved
+  TField* FListField = nullptr;                // the display field; nil while inactive
+  int FListFieldIndex = 0;                     // ListFieldIndex
+  std::string FListFieldName;                  // ListField: names separated by ';'
+  std::vector<TField*> FListFields;            // the columns, in order
+  TKtListLink* FListLink = nullptr;            // owned; holds ListSource
+  Variant FListValues;                         // values of the list fields of the current lookup row
+  bool FLookupMode = false;                    // DataField names a lookup field
+  TDataSource* FLookupSource = nullptr;        // owned component; the lookup field's dataset in lookup mode
+  TField* FMasterField = nullptr;              // receives the key; nil while unbound
+  Variant FEntryKeyValue;                      // the key when the control was entered (Escape restores it)
+  bool FThumbTracking = true;                  // ThumbTracking
+  std::string FSearchText;                     // the incremental-search text
+  std::string FTagStr;                         // TagStr
+  bool FToolTipActive = false;                 // a cell tooltip is shown and its timer runs
+  bool FToolTips = true;                       // ToolTips
+  std::string FToolTipsDelimiter;              // ToolTipsDelimiter
   vcl::THintWindow* FToolTipWindow = nullptr;  // owned component; the cell tooltips' window
-  TNotifyEvent FAfterSearchKey;          // AfterSearchKey
+  TNotifyEvent FAfterSearchKey;                // AfterSearchKey
 
  private:
   friend class TKtDataLink;

@@ -71,7 +71,6 @@ class TDataLink : public TPersistent {
   virtual void RecordChanged(TField* /*Field*/) {}
   virtual void UpdateData() {}
 
-
  private:
   friend class TDataSource;
   friend class TDataSet;

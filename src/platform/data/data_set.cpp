@@ -204,7 +204,6 @@ void TDataSet::SetRecNo(int Value) {
 
 int TDataSet::RecordCount() const {
   if (!Active()) return 0;
-  if (!IsSequenced()) return -1;
   return InternalCount() - (FState == dsInsert ? 1 : 0);
 }
 
@@ -212,6 +211,17 @@ void TDataSet::Refresh() {
   auto alive = Alive();
   CheckBrowseMode();
   if (!alive || !Active()) return;
+  // Storage that re-reads may find records gone or new: the cursor stays on its record.
+  const int pos = InternalRefresh(FCurPos);
+  const int n = InternalCount();
+  if (n == 0) {
+    FCurPos = 0;
+    FBOF = FEOF = true;
+  } else if (pos != FCurPos || FCurPos >= n) {
+    FCurPos = std::clamp(pos, 0, n - 1);
+    FBOF = FEOF = false;
+  }
+  FReadPos = FCurPos;
   FCalcCache.clear();
   UpdateWindows(TWindowMove::Follow);
   DataEvent(deDataSetChange);

@@ -88,7 +88,8 @@ class TDataSet : public TComponent {
   // 1-based number of the current record; -1 when the data set is not sequenced or closed.
   int RecNo() const;
   void SetRecNo(int Value);  // a jump: the record lands mid-window
-  // Stored records (a record being inserted does not count yet); -1 when not sequenced.
+  // Stored records (a record being inserted does not count yet). A data set that is not
+  // sequenced still knows how many records it holds; it has no record numbers.
   int RecordCount() const;
   virtual bool IsSequenced() const { return true; }
   bool IsEmpty() const { return !Active() || InternalCount() == 0; }
@@ -189,6 +190,11 @@ class TDataSet : public TComponent {
   virtual void InternalDelete(int Pos) = 0;
   virtual void InternalOpen() {}
   virtual void InternalClose() {}
+  // Re-reads the records (Refresh); returns the position of the record that was at Pos (or
+  // the nearest one when it is gone). Storage that is always current keeps Pos.
+  virtual int InternalRefresh(int Pos) {
+    return Pos;
+  }
   // Storage for a field joining the data set; returns its column number.
   virtual int InternalAddColumn(TField* Field) = 0;
   // A search key prepared by Locate and Lookup: the field, the value converted to its type.

@@ -21,6 +21,8 @@ inline constexpr const char* SFieldKindFixed =
     "The kind of field '%s' can't change once it belongs to a data set";
 inline constexpr const char* SLookupInfoError = "Lookup information for field '%s' is incomplete";
 inline constexpr const char* SRecordValueCount = "%d values given for %d data fields";
+inline constexpr const char* SFieldNotIndexable = "Field '%s' can't be indexed";
+inline constexpr const char* SDataSetLoading = "The data set is being loaded";
 inline constexpr const char* SLookupValueNotFound = "'%s' is not in the lookup list of field '%s'";
 
 }  // namespace vcl

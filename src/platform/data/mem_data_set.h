@@ -1,15 +1,34 @@
 // TMemDataSet: an in-memory table. Fields are defined while it is closed (AddStringField,
-// AddIntegerField, ..., AddCalcField, AddLookupField); records are kept in typed columns, so
-// a million rows cost a few bytes per value, and survive Close and Open.
+// AddIntegerField, ..., AddCalcField, AddLookupField); records are kept in typed columns (the
+// texts of a column in one byte buffer), so a million rows cost a few bytes per value, and
+// survive Close and Open.
+//
+// Searches (Locate, Lookup) on one text or integer data field use an index of that column when
+// there is one: a case-insensitive prefix or exact search then costs O(log n) instead of a scan.
+// An index is built by itself on the first search that can use it once the table holds
+// AutoIndexRows records, or at once when the application declares it (SetIndexMode ixAlways);
+// ixNever keeps a column unindexed. Indexes follow every insert, post, delete and reload.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/data_set.h"
+#include "platform/data/mem_index.h"
+#include "platform/data/mem_storage.h"
 
 namespace vcl {
+
+// Whether a column is indexed for searching.
+enum class TIndexMode {
+  ixAuto,    // built on the first search that can use it once the table is large
+  ixAlways,  // built at once and kept
+  ixNever,   // never: searches scan
+};
+using enum TIndexMode;
 
 class TMemDataSet : public TDataSet {
  public:
@@ -40,14 +59,60 @@ class TMemDataSet : public TDataSet {
   // Removes every record.
   void EmptyTable();
 
-  // A data set that is not sequenced stands for a server cursor: RecNo and RecordCount are
-  // -1 and IsSequenced is false.
+  // Fills the table straight into its storage, record after record: no events, no
+  // notifications, no field checks and no Variant per value. The values of a record go to the
+  // data and internal-calculated fields in the order they were added; those not given stay
+  // Null. Finish (or the destructor) ends the load: declared indexes are built again and, on
+  // an open data set, the cursor goes to the first record and the links hear one change.
+  class TLoader {
+   public:
+    // ExpectedRows, when known, sizes the storage once.
+    explicit TLoader(TMemDataSet& DataSet, std::size_t ExpectedRows = 0);
+    ~TLoader();
+    TLoader(const TLoader&) = delete;
+    TLoader& operator=(const TLoader&) = delete;
+    TLoader& Add(std::string_view Text);
+    TLoader& Add(const char* Text) { return Add(std::string_view(Text)); }
+    TLoader& Add(const std::string& Text) { return Add(std::string_view(Text)); }
+    TLoader& Add(int Value) { return Add(static_cast<long long>(Value)); }
+    TLoader& Add(long long Value);
+    TLoader& Add(double Value);
+    TLoader& Add(const Variant& Value);
+    TLoader& AddNull() { return Add(Variant(Null)); }
+    // Ends the record (an empty one when nothing was added).
+    void EndRecord();
+    void Finish();
+
+   private:
+    // The record being filled, started on its first value; ForValue checks room for one more.
+    std::uint32_t Row(bool ForValue);
+    TMemDataSet* FDataSet;
+    std::size_t FColumn = 0;
+    bool FInRecord = false;
+    bool FDone = false;
+  };
+
+  // --- Indexes ----------------------------------------------------------------------------
+  // Declares how the column of a string or integer data (or internal-calculated) field is
+  // indexed; raises for other fields. ixAlways builds the index now, ixNever drops it.
+  void SetIndexMode(const std::string& FieldName, TIndexMode Mode);
+  TIndexMode IndexMode(const std::string& FieldName) const;
+  // True when the field's column has an index now.
+  bool HasIndex(const std::string& FieldName) const;
+  // How many records a table needs before an ixAuto column is indexed (default 4096).
+  int AutoIndexRows() const { return FAutoIndexRows; }
+  void SetAutoIndexRows(int Value) { FAutoIndexRows = Value < 0 ? 0 : Value; }
+  // Bytes held by the records and the indexes (the storage's own share, without the fields).
+  std::size_t MemoryUsed() const;
+
+  // A data set that is not sequenced stands for a server cursor: IsSequenced is false and
+  // RecNo is -1 (setting it does nothing); RecordCount still counts the records.
   bool IsSequenced() const override { return FSequenced; }
   void SetSequenced(bool Value) { FSequenced = Value; }
 
  protected:
-  int InternalCount() const override { return static_cast<int>(FOrder.size()); }
-  std::uint32_t RecordId(int Pos) const override { return FOrder[static_cast<size_t>(Pos)]; }
+  int InternalCount() const override { return static_cast<int>(FOrder.Count()); }
+  std::uint32_t RecordId(int Pos) const override { return FOrder.RowAt(static_cast<size_t>(Pos)); }
   Variant GetRecordValue(int Pos, int FieldNo) const override;
   void InternalInsert(int Pos) override;
   void InternalCancelInsert(int Pos) override;
@@ -57,22 +122,41 @@ class TMemDataSet : public TDataSet {
   int FindRecord(const std::vector<TSearchKey>& Keys, TLocateOptions Options) const override;
 
  private:
-  // One typed column: strings, 32-bit integers (and booleans) or doubles (and date-times).
+  // One typed column: texts, 32-bit integers (and booleans) or doubles (and date-times), with
+  // its index when it has one. Columns stay where they are made (the index points at them).
   struct TColumn {
     TFieldType Type = ftUnknown;
-    std::vector<std::string> Str;
+    TTextColumn Text;
     std::vector<std::int32_t> Int;
     std::vector<double> Num;
-    std::vector<bool> IsNull;
+    std::vector<bool> IsNull;  // numbers only; a text column knows its Nulls
+    TIndexMode Mode = ixAuto;
+    mutable std::unique_ptr<TMemIndex> Index;
+    bool Indexable() const { return Type == ftString || Type == ftInteger; }
+    bool ValueIsNull(std::uint32_t Row) const { return Type == ftString ? Text.IsNull(Row) : IsNull[Row]; }
   };
   // Names Field, sets its kind and size and adds it; frees it when that fails.
   TField* Define(TField* Field, const std::string& Name, TFieldKind Kind, int Size);
+  // Writes a value into a column (it raises before writing anything when it does not convert).
   void PutValue(TColumn& Column, std::uint32_t Row, const Variant& Value);
+  // PutValue that keeps the column's index right.
+  void StoreValue(TColumn& Column, std::uint32_t Row, const Variant& Value);
+  void AddRowToColumns();
+  void PopRowFromColumns();
+  // The column of a field that can be indexed; raises otherwise.
+  TColumn& IndexableColumn(const std::string& FieldName) const;
+  // The column's index, built now when its mode and the table's size call for it.
+  TMemIndex* UsableIndex(const TColumn& Column) const;
+  void BuildIndex(const TColumn& Column) const;
+  // Answers a one-key search from an index; false when no index can.
+  bool IndexedFind(const TSearchKey& Key, TLocateOptions Options, int& Pos) const;
 
-  std::vector<TColumn> FColumns;
-  std::vector<std::uint32_t> FOrder;  // row of each position
-  std::uint32_t FRows = 0;            // rows allocated in the columns
+  std::vector<std::unique_ptr<TColumn>> FColumns;
+  TRowOrder FOrder;         // row of each position
+  std::uint32_t FRows = 0;  // rows allocated in the columns
   bool FSequenced = true;
+  bool FLoading = false;  // a TLoader is filling the table
+  int FAutoIndexRows = 4096;
 };
 
 }  // namespace vcl

@@ -2,6 +2,10 @@
 #include "platform/vcl/clipboard.h"
 #include "platform/vcl/dialogs.h"
 
+#include <algorithm>
+#include <chrono>
+
+#include "platform/win/display.h"
 #include "platform/win/window_system.h"
 
 namespace vcl {
@@ -75,6 +79,55 @@ void TApplication::Idle() {
     if (c && FMouseControl == c) c->Perform(CM_MOUSEENTER, 0, 0);
   } catch (...) {
     HandleException(this);
+  }
+}
+
+namespace {
+
+// A visible top-level window that is not a pop-up: something a person can use.
+bool AnyWindowToUse() {
+  for (HWND h : GetTopLevelWindows())
+    if (IsWindowVisible(h) && !IsPopupWindow(h)) return true;
+  return false;
+}
+
+}  // namespace
+
+void TApplication::Run() {
+  RunUntil(nullptr, -1);
+}
+
+bool TApplication::RunUntil(const std::function<bool()>& Done, int TimeoutMs) {
+  using Clock = std::chrono::steady_clock;
+  auto ms = [](Clock::duration D) {
+    return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(D).count());
+  };
+  const Clock::time_point start = Clock::now();
+  Clock::time_point followed = start;  // the real time the virtual clock has been moved to
+  for (;;) {
+    TDisplay* display = CurrentDisplay();
+    if (display) {
+      // The clock follows real time, so timers fire when they are due.
+      if (long long step = ms(Clock::now() - followed); step > 0) {
+        AdvanceClock(static_cast<DWORD>(step));
+        followed += std::chrono::milliseconds(step);
+      }
+      display->ProcessInput();
+    }
+    ProcessMessages();
+    Idle();
+    if ((display = CurrentDisplay())) display->Flush();
+    if (Done && Done()) return true;
+    if (!display || FTerminated || (!Done && !AnyWindowToUse())) return false;
+    long long wait = 500;
+    if (TimeoutMs >= 0) {
+      long long left = TimeoutMs - ms(Clock::now() - start);
+      if (left <= 0) return false;
+      wait = std::min(wait, left);
+    }
+    if (DWORD due = 0; NextTimerDue(due))
+      wait = std::clamp<long long>(static_cast<std::int32_t>(due - GetTickCount()), 0, wait);
+    display->WaitForInput(static_cast<int>(wait));
   }
 }
 

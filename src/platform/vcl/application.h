@@ -26,6 +26,15 @@ class TApplication : public TComponent {
   void Terminate();
   bool Terminated() const { return FTerminated; }
 
+  // With a display (CurrentDisplay()), runs the program for a person until it ends: Terminate
+  // (WM_QUIT), or no window left that a person can use. It waits for the display's input and
+  // moves the clock on with real time, so timers fire when they are due. Headless, it handles
+  // what is waiting and returns.
+  void Run();
+  // Runs like Run with a display until Done answers true (true), the program ends or TimeoutMs
+  // of real time pass (false). Headless, it handles what is waiting and answers Done.
+  bool RunUntil(const std::function<bool()>& Done, int TimeoutMs);
+
   // Reports the exception being handled: to OnException when assigned, else it is kept as the
   // last error. EAbort is silent. Call it from a catch block.
   void HandleException(TObject* Sender);

@@ -18,7 +18,8 @@ constexpr int kTextTop = 1;
 
 TCustomEdit::TCustomEdit(TComponent* AOwner)
     : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>(this)) {
-  FControlStyle = TControlStyle{csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight};
+  // The edit paints its whole client area: no background is erased before it paints.
+  FControlStyle = TControlStyle{csClickEvents, csSetCaption, csDoubleClicks, csFixedHeight, csOpaque};
   FWidth = 121;
   FHeight = 21;
   FColor = clWindow;
@@ -112,17 +113,46 @@ void TCustomEdit::SetHideSelection(bool Value) {
 void TCustomEdit::SetPasswordChar(char Value) {
   if (Value == FPasswordChar) return;
   FPasswordChar = Value;
+  FGaps.clear();
   Invalidate();
 }
 
-std::string TCustomEdit::ShownText() const {
-  return FPasswordChar ? std::string(FModel.Text().size(), FPasswordChar) : FModel.Text();
+std::string_view TCustomEdit::ShownText() {
+  if (!FPasswordChar) return FModel.Text();
+  FPasswordText.assign(FModel.Text().size(), FPasswordChar);
+  return FPasswordText;
+}
+
+const std::vector<int>& TCustomEdit::Gaps() {
+  HFONT font = FCanvas->Handle()->CurrentFont();
+  const int changed = FModel.TakeChangedFrom();
+  if (font != FGapsFont) {
+    FGapsFont = font;
+    FAdvance.fill(-1);
+    FGaps.clear();
+  }
+  const std::string_view text = ShownText();
+  // Gaps up to the first changed character still hold.
+  size_t keep = std::min(FGaps.size(), text.size() + 1);
+  if (changed >= 0 && static_cast<size_t>(changed) + 1 < keep) keep = static_cast<size_t>(changed) + 1;
+  if (keep == 0) {
+    FGaps.assign(1, 0);
+    keep = 1;
+  }
+  FGaps.resize(keep);
+  FGaps.reserve(text.size() + 1);
+  for (size_t i = keep - 1; i < text.size(); ++i) {
+    int& advance = FAdvance[static_cast<unsigned char>(text[i])];
+    if (advance < 0) advance = font->CharWidth(static_cast<unsigned char>(text[i]));
+    FGaps.push_back(FGaps[i] + advance);
+  }
+  return FGaps;
 }
 
 int TCustomEdit::CharX(int Index) {
-  const std::string text = ShownText();
-  Index = std::clamp(Index, 0, static_cast<int>(text.size()));
-  return kTextLeft - FScrollX + FCanvas->TextWidth(text.substr(0, static_cast<size_t>(Index)));
+  const std::vector<int>& gaps = Gaps();
+  Index = std::clamp(Index, 0, static_cast<int>(gaps.size()) - 1);
+  return kTextLeft - FScrollX + gaps[static_cast<size_t>(Index)];
 }
 
 int TCustomEdit::CharIndexAt(int X) {
@@ -141,10 +171,11 @@ int TCustomEdit::CharIndexAt(int X) {
 }
 
 void TCustomEdit::ScrollToCaret() {
-  const std::string text = ShownText();
+  const std::vector<int>& gaps = Gaps();
   const int visible = std::max(1, ClientWidth() - 2 * kTextLeft);
-  const int caret = FCanvas->TextWidth(text.substr(0, static_cast<size_t>(FModel.CaretPos())));
-  const int total = FCanvas->TextWidth(text);
+  const int caret =
+      gaps[static_cast<size_t>(std::clamp(FModel.CaretPos(), 0, static_cast<int>(gaps.size()) - 1))];
+  const int total = gaps.back();
   if (caret - FScrollX > visible) FScrollX = caret - visible;
   if (caret < FScrollX) FScrollX = caret;
   // No empty room at the right while text is scrolled out at the left.
@@ -481,6 +512,7 @@ void TCustomEdit::Dispatch(TMessage& Message) {
     case WM_SYSCOMMAND: WMSysCommand(Message); break;
     case WM_SYSKEYUP: WMSysKeyUp(Message); break;
     case CM_SHOWINGCHANGED: CMShowingChanged(Message); break;
+    case WM_ERASEBKGND: Message.Result = 1; break;  // the painting fills the whole client area
     case CM_ENTER: CMEnter(Message); break;
     case CM_EXIT: CMExit(Message); break;
     case CM_FONTCHANGED:
@@ -513,17 +545,32 @@ void TCustomEdit::PaintWindow(HDC DC) {
   const int top = kTextTop, height = c.TextHeight("Wg");
   c.Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
   c.Brush()->SetStyle(bsClear);
-  const std::string shown = ShownText();
-  c.TextOut(CharX(0), top, shown);
+  // Only the characters that show are drawn: from the one before the first gap left of the
+  // client area to the one after the first gap right of it (glyphs may overhang a little).
+  const std::vector<int>& gaps = Gaps();
+  const std::string_view shown = ShownText();
+  const int offset = FScrollX - kTextLeft;
+  const int count = static_cast<int>(shown.size());
+  int first = static_cast<int>(std::upper_bound(gaps.begin(), gaps.end(), offset) - gaps.begin()) - 2;
+  int last =
+      static_cast<int>(std::lower_bound(gaps.begin(), gaps.end(), offset + client.Width()) - gaps.begin()) +
+      1;
+  first = std::clamp(first, 0, count);
+  last = std::clamp(last, first, count);
+  c.TextOut(CharX(first), top,
+            std::string(shown.substr(static_cast<size_t>(first), static_cast<size_t>(last - first))));
 
   // The selection in the highlight colours, drawn over the plain text.
   if (FModel.SelLength() > 0 && (focused || !FHideSelection)) {
-    const int left = CharX(FModel.SelStart()), right = CharX(FModel.SelStart() + FModel.SelLength());
+    const int from = std::max(FModel.SelStart(), first),
+              to = std::min(FModel.SelStart() + FModel.SelLength(), last);
+    const int left = CharX(from), right = CharX(to);
     c.Brush()->SetStyle(bsSolid);
     c.Brush()->SetColor(clHighlight);
     c.Font()->SetColor(clHighlightText);
-    c.TextRect(TRect{left, top, right, top + height}, left, top,
-               shown.substr(static_cast<size_t>(FModel.SelStart()), static_cast<size_t>(FModel.SelLength())));
+    if (from < to)
+      c.TextRect(TRect{left, top, right, top + height}, left, top,
+                 std::string(shown.substr(static_cast<size_t>(from), static_cast<size_t>(to - from))));
   }
 
   // The caret: a line the height of the text at the moving end of the selection.

@@ -16,8 +16,11 @@
 // painting
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/vcl/control_canvas.h"
 #include "platform/vcl/edit_model.h"
@@ -185,8 +188,13 @@ class TCustomEdit : public TWinControl {
   void ScrollToCaret();
   // Applies AutoSize.
   void AdjustHeight();
-  // The text as drawn (the password character in place of each character).
-  std::string ShownText() const;
+  // The text as drawn (the password character in place of each character); valid until the
+  // text changes.
+  std::string_view ShownText();
+  // The x of the gap before each character of the shown text (and after the last), from 0.
+  // Kept between calls: only the characters from the first one that changed are measured
+  // again, so a keystroke measures what it changed, not the whole text.
+  const std::vector<int>& Gaps();
 
   EditModel FModel;
   std::unique_ptr<TControlCanvas> FCanvas;
@@ -199,8 +207,12 @@ class TCustomEdit : public TWinControl {
   char FPasswordChar = 0;
   TImeMode FImeMode = imDontCare;
   std::string FImeName;
-  bool FMouseSelecting = false;  // the left button went down in the edit and is held
-  int FScrollX = 0;              // pixels of text scrolled out at the left
+  bool FMouseSelecting = false;     // the left button went down in the edit and is held
+  int FScrollX = 0;                 // pixels of text scrolled out at the left
+  std::vector<int> FGaps;           // see Gaps
+  const void* FGapsFont = nullptr;  // the font they were measured with
+  std::array<int, 256> FAdvance{};  // that font's advance of each byte; -1 not known yet
+  std::string FPasswordText;        // the shown text when PasswordChar is set
   TNotifyEvent FOnChange;
 };
 

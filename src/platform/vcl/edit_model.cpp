@@ -20,6 +20,7 @@ bool EditModel::SetText(const std::string& Value) {
   FHasUndo = FTypingRun = false;
   if (text == FText) return false;
   FText = std::move(text);
+  Changed(0);
   return true;
 }
 
@@ -44,6 +45,7 @@ bool EditModel::SetCharCase(TEditCharCase Value) {
   const std::string converted = Convert(FText);
   if (converted == FText) return false;
   FText = converted;
+  Changed(0);
   return true;
 }
 
@@ -57,6 +59,7 @@ bool EditModel::Replace(const std::string& Value) {
   }
   if (insert.empty() && length == 0) return false;
   FText.replace(start, length, insert);
+  Changed(start);
   FAnchor = FCaret = start + static_cast<int>(insert.size());
   return true;
 }
@@ -79,6 +82,12 @@ bool EditModel::ReplaceSelection(const std::string& Value) {
 
 bool EditModel::TypeChar(char C) {
   if (FMaxLength > 0 && static_cast<int>(FText.size()) - SelLength() + 1 > FMaxLength) return false;
+  if (FTypingRun && FAnchor == FRunEnd && FCaret == FRunEnd) {
+    // The typing goes on: Undo keeps the state from before the run, so nothing is copied.
+    if (!Replace(std::string(1, C))) return false;
+    FRunEnd = FCaret;
+    return true;
+  }
   const TState before{FText, FAnchor, FCaret};
   if (!Replace(std::string(1, C))) return false;
   Remember(before, true);
@@ -91,6 +100,7 @@ bool EditModel::Backspace() {
   const TState before{FText, FAnchor, FCaret};
   FText.erase(FCaret - 1, 1);
   FAnchor = --FCaret;
+  Changed(FCaret);
   Remember(before, false);
   return true;
 }
@@ -100,6 +110,7 @@ bool EditModel::DeleteForward() {
   if (FCaret >= static_cast<int>(FText.size())) return false;
   const TState before{FText, FAnchor, FCaret};
   FText.erase(FCaret, 1);
+  Changed(FCaret);
   Remember(before, false);
   return true;
 }
@@ -112,6 +123,7 @@ bool EditModel::Undo() {
   FCaret = FUndo.Caret;
   FUndo = std::move(current);  // a second undo takes the undo back
   FTypingRun = false;
+  Changed(0);
   return true;
 }
 

@@ -6,6 +6,7 @@
 // keystroke would do. Every operation reports whether the text changed.
 #pragma once
 
+#include <climits>
 #include <string>
 
 namespace vcl {
@@ -66,6 +67,14 @@ class EditModel {
   // Selects the word at Pos with the spaces after it (a double click).
   void SelectWordAt(int Pos);
 
+  // The first position whose character may have changed since the last call (INT_MAX when
+  // none did), so that a view re-measures only what changed.
+  int TakeChangedFrom() {
+    const int from = FChangedFrom;
+    FChangedFrom = INT_MAX;
+    return from;
+  }
+
  private:
   struct TState {
     std::string Text;
@@ -78,6 +87,7 @@ class EditModel {
   // Keeps Before for Undo after a change (or keeps the older state while typing goes on).
   void Remember(const TState& Before, bool Typing);
   void MoveTo(int Pos, bool Extend);
+  void Changed(int From) { FChangedFrom = From < FChangedFrom ? From : FChangedFrom; }
 
   std::string FText;
   int FAnchor = 0;  // the fixed end of the selection
@@ -88,6 +98,7 @@ class EditModel {
   bool FHasUndo = false;
   bool FTypingRun = false;  // the last change typed a character...
   int FRunEnd = 0;          // ...leaving the caret here
+  int FChangedFrom = 0;     // see TakeChangedFrom
 };
 
 }  // namespace vcl

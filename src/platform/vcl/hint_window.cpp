@@ -38,9 +38,10 @@ void THintWindow::WMMouseActivate(TMessage& Message) {
 }
 
 // The whole window, border included, is the client: a click never reaches the border.
+// The mouse goes through a hint to what lies under it: a tooltip shown over the row the
+// pointer is on does not take the pointer from that row.
 void THintWindow::WMNCHitTest(TMessage& Message) {
-  DefaultHandler(Message);
-  if (Message.Result == HTBORDER) Message.Result = HTCLIENT;
+  Message.Result = HTTRANSPARENT;
 }
 
 TRect THintWindow::CalcHintRect(int MaxWidth, const std::string& Text, void*) {

@@ -1,7 +1,8 @@
 // THintWindow: the small pop-up that shows a hint or a tooltip. A top-level window with a
 // one-pixel border, in clInfoBk (its Color) with the text in its Font (clInfoText), that never
-// activates and never takes the focus: it answers a click with MA_NOACTIVATE and is shown
-// without activation, so the form under it stays active and keeps its focused control.
+// activates and never takes the focus: the mouse goes through it (HTTRANSPARENT) to what lies
+// under it, it answers MA_NOACTIVATE and it is shown without activation, so the form under it
+// stays active and keeps its focused control.
 #pragma once
 
 #include <string>

@@ -44,7 +44,8 @@ class TWinControl : public TControl {
 
   // Focus.
   virtual bool CanFocus();
-  bool Focused() const;
+  // The focus is this control's window. A composite control may answer for its parts.
+  virtual bool Focused() const;
   virtual void SetFocus();
   bool TabStop() const { return FTabStop; }
   void SetTabStop(bool Value);

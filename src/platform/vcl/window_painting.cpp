@@ -90,7 +90,9 @@ void InstallWindowPainting() {
   static bool installed = false;
   if (installed) return;
   installed = true;
-  SetDeviceContextProvider(AcquireContext, ReleaseContext);
+  SetDeviceContextProvider(AcquireContext, ReleaseContext, [](HDC DC, const TRect& R) {
+    IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
+  });
 }
 
 TSurface* WindowClientSurface(HWND Wnd) {

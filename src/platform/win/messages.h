@@ -270,6 +270,7 @@ constexpr Word VK_NUMLOCK = 0x90, VK_SCROLL = 0x91;
 constexpr Word VK_OEM_1 = 0xBA, VK_OEM_PLUS = 0xBB, VK_OEM_COMMA = 0xBC, VK_OEM_MINUS = 0xBD;
 constexpr Word VK_OEM_PERIOD = 0xBE, VK_OEM_2 = 0xBF, VK_OEM_3 = 0xC0, VK_OEM_4 = 0xDB;
 constexpr Word VK_OEM_5 = 0xDC, VK_OEM_6 = 0xDD, VK_OEM_7 = 0xDE;
+constexpr Word VK_APPS = 0x5D, VK_SEPARATOR = 0x6C;
 
 // Mouse key flags in the wParam of mouse messages.
 constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004;

@@ -12,6 +12,9 @@
 //   metrics          GetSystemMetrics, AdjustWindowRectEx, the screen
 //   input            the raw keyboard and mouse events the simulator feeds in
 //   testing          reset and recorded side effects (beeps)
+//
+// Each section is a source file of its own beside this header (window_system_internal.h
+// lists them).
 #pragma once
 
 #include <exception>
@@ -44,7 +47,9 @@ HWND GetTopLevelWindow(HWND Wnd);     // the top-level window that holds Wnd (it
 // Top-level windows in z-order, front first; the children of a window in z-order, front first.
 std::vector<HWND> GetTopLevelWindows();
 std::vector<HWND> GetChildWindows(HWND Wnd);
-// The deepest visible, enabled window under a screen point (top-level windows included).
+// The deepest visible, enabled window under a screen point (top-level windows included). A
+// window that answers WM_NCHITTEST with HTTRANSPARENT lets the point through to its parent, or
+// for a top-level window to the windows behind it.
 HWND WindowFromPoint(TPoint P);
 
 LONG GetWindowLong(HWND Wnd, int Index);  // GWL_STYLE, GWL_EXSTYLE, GWL_ID
@@ -182,8 +187,10 @@ bool EndPaint(HWND Wnd, const PAINTSTRUCT& PS);
 HDC GetDC(HWND Wnd);  // nullptr: the screen's context (for measuring)
 int ReleaseDC(HWND Wnd, HDC DC);
 // The drawing layer supplies device contexts for windows (Acquire gets nullptr for the
-// screen's context); until it does, they are nullptr.
-void SetDeviceContextProvider(std::function<HDC(HWND)> Acquire, std::function<void(HWND, HDC)> Release);
+// screen's context); until it does, they are nullptr. Clip, when given, narrows a context to a
+// rectangle of the client area (BeginPaint narrows it to what is invalid).
+void SetDeviceContextProvider(std::function<HDC(HWND)> Acquire, std::function<void(HWND, HDC)> Release,
+                              std::function<void(HDC, const TRect&)> Clip = nullptr);
 int PaintCount(HWND Wnd);  // WM_PAINT messages the window has received
 
 // ---- metrics --------------------------------------------------------------------------------
@@ -194,7 +201,7 @@ int GetSystemMetrics(int Index);
 bool AdjustWindowRectEx(TRect& R, DWORD Style, bool Menu, DWORD ExStyle);
 void SetScreenSize(int Width, int Height);
 
-// ---- input (fed by the simulator) -----------------------------------------------------------
+// ---- input (fed by the simulator, or by a display: display.h) -------------------------------
 
 // A key goes down or up: updates the key state and queues WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/
 // WM_SYSKEYUP with Alt, for Alt itself and for F10) for the focus window (or the active one).
@@ -205,6 +212,17 @@ void InputChar(char Ch);
 void InputMouseMove(TPoint P);
 void InputMouseButton(TMouseButton Button, bool Down, TPoint P);
 void InputMouseWheel(int Delta, TPoint P);
+// A key goes down and the keyboard in use says which character it types: the WM_CHAR (or
+// WM_SYSCHAR) that TranslateMessage makes of this key down carries Char, whatever the US
+// layout that InputKey's keys follow would have made.
+void InputTypedKey(Word VirtKey, char Char);
+// Brings Shift, Ctrl and Alt to the state given, each with a key down or up as needed.
+void InputShiftState(TShiftState Shift);
+// A person pressed the window's close button: WM_SYSCOMMAND SC_CLOSE is posted to it.
+void InputClose(HWND Wnd);
+// A person made a top-level window the active one (through a window manager); pop-ups and
+// disabled windows are not activated.
+void InputActivate(HWND Wnd);
 
 // ---- testing --------------------------------------------------------------------------------
 

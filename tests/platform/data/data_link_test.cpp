@@ -11,11 +11,14 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class DataLinkTest : public ::testing::Test {
+// The links over every kind of data set (DataLinkTest); the field link over the in-memory
+// table (FieldLinkTest).
+class DataLinkFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void Build(const TTableKind& Kind) {
+    kind = &Kind;
     owner = std::make_unique<TComponent>(nullptr);
-    ds = MakeTable(owner.get(), 20);
+    ds = MakeTableOf(Kind, owner.get(), 20);
     source = new TDataSource(owner.get());
     source->SetDataSet(ds);
   }
@@ -37,13 +40,20 @@ class DataLinkTest : public ::testing::Test {
     link->SetActiveRecord(saved);
     return ids;
   }
+  const TTableKind* kind = nullptr;
   std::unique_ptr<TComponent> owner;
-  TMemDataSet* ds = nullptr;
+  TDataSet* ds = nullptr;
   TDataSource* source = nullptr;
   Log log;
 };
 
-TEST_F(DataLinkTest, ActivationFollowsTheSource) {
+class DataLinkTest : public DataLinkFixture, public ::testing::WithParamInterface<const TTableKind*> {
+ protected:
+  void SetUp() override { Build(*GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(Tables, DataLinkTest, ::testing::ValuesIn(AllKinds()), KindName);
+
+TEST_P(DataLinkTest, ActivationFollowsTheSource) {
   TRecLink link(&log);
   EXPECT_FALSE(link.Active());
   EXPECT_EQ(link.DataSet(), nullptr);
@@ -60,9 +70,9 @@ TEST_F(DataLinkTest, ActivationFollowsTheSource) {
   EXPECT_EQ(log, (Log{"Active", "Active", "Active", "Active"}));
 }
 
-TEST_F(DataLinkTest, MovingBetweenTwoActiveSourcesGoesInactiveAndActiveAgain) {
+TEST_P(DataLinkTest, MovingBetweenTwoActiveSourcesGoesInactiveAndActiveAgain) {
   auto other = new TDataSource(owner.get());
-  other->SetDataSet(MakeTable(owner.get(), 3, "Other"));
+  other->SetDataSet(MakeTableOf(*kind, owner.get(), 3, "Other"));
   TRecLink link(&log);
   link.SetDataSource(source);
   log.clear();
@@ -74,7 +84,7 @@ TEST_F(DataLinkTest, MovingBetweenTwoActiveSourcesGoesInactiveAndActiveAgain) {
   EXPECT_EQ(link.DataSet(), other->DataSet());
 }
 
-TEST_F(DataLinkTest, FixedSourceCanNotChange) {
+TEST_P(DataLinkTest, FixedSourceCanNotChange) {
   TRecLink link(&log);
   link.SetDataSource(source);
   link.SetDataSourceFixed(true);
@@ -92,7 +102,7 @@ TEST_F(DataLinkTest, FixedSourceCanNotChange) {
   link.SetDataSource(source);  // the same source is no change
 }
 
-TEST_F(DataLinkTest, WindowMovesOnlyWhenTheRecordLeavesIt) {
+TEST_P(DataLinkTest, WindowMovesOnlyWhenTheRecordLeavesIt) {
   auto link = MakeLink(5);
   EXPECT_EQ(link->RecordCount(), 5);
   EXPECT_EQ(link->ActiveRecord(), 0);
@@ -115,7 +125,7 @@ TEST_F(DataLinkTest, WindowMovesOnlyWhenTheRecordLeavesIt) {
   EXPECT_EQ(Window(link.get()), (std::vector<long long>{1, 2, 3, 4, 5}));
 }
 
-TEST_F(DataLinkTest, JumpsCentreTheRecordClampedToFullWindows) {
+TEST_P(DataLinkTest, JumpsCentreTheRecordClampedToFullWindows) {
   auto link = MakeLink(5);
   ASSERT_TRUE(ds->Locate("Id", 10, {}));
   EXPECT_EQ(link->ActiveRecord(), 2);
@@ -131,7 +141,7 @@ TEST_F(DataLinkTest, JumpsCentreTheRecordClampedToFullWindows) {
   EXPECT_EQ(Window(link.get()), (std::vector<long long>{12, 13, 14, 15, 16}));
 }
 
-TEST_F(DataLinkTest, SeveralLinksKeepTheirOwnWindows) {
+TEST_P(DataLinkTest, SeveralLinksKeepTheirOwnWindows) {
   auto small = MakeLink(3, "S:");
   auto big = MakeLink(8, "B:");
   auto none = MakeLink(0, "N:");
@@ -151,7 +161,7 @@ TEST_F(DataLinkTest, SeveralLinksKeepTheirOwnWindows) {
   EXPECT_EQ(log, (Log{"S:Scrolled0", "B:Scrolled0", "N:Scrolled0"}));
 }
 
-TEST_F(DataLinkTest, ReopeningWhileControlsAreDisabledRefillsTheWindows) {
+TEST_P(DataLinkTest, ReopeningWhileControlsAreDisabledRefillsTheWindows) {
   auto link = MakeLink(3);
   ASSERT_TRUE(ds->Locate("Id", 10, {}));
   ASSERT_EQ(link->ActiveRecord(), 1);
@@ -167,8 +177,8 @@ TEST_F(DataLinkTest, ReopeningWhileControlsAreDisabledRefillsTheWindows) {
   EXPECT_EQ(link->ChangedCount, changed + 1);
 }
 
-TEST_F(DataLinkTest, SmallDataFillsWhatItCan) {
-  auto* few = MakeTable(owner.get(), 3, "Few");
+TEST_P(DataLinkTest, SmallDataFillsWhatItCan) {
+  auto* few = MakeTableOf(*kind, owner.get(), 3, "Few");
   source->SetDataSet(few);
   auto link = MakeLink(10);
   EXPECT_EQ(link->RecordCount(), 3);
@@ -178,7 +188,7 @@ TEST_F(DataLinkTest, SmallDataFillsWhatItCan) {
   EXPECT_EQ(link->ActiveRecord(), 1);
 }
 
-TEST_F(DataLinkTest, ActiveRecordRepointsReadsWithoutMoving) {
+TEST_P(DataLinkTest, ActiveRecordRepointsReadsWithoutMoving) {
   auto link = MakeLink(4);
   ds->MoveBy(1);
   log.clear();
@@ -197,7 +207,7 @@ TEST_F(DataLinkTest, ActiveRecordRepointsReadsWithoutMoving) {
   EXPECT_EQ(CurrentId(ds), 3);
 }
 
-TEST_F(DataLinkTest, BufferCountChangesRefillAroundTheRecord) {
+TEST_P(DataLinkTest, BufferCountChangesRefillAroundTheRecord) {
   auto link = MakeLink(3);
   ds->MoveBy(9);  // record 10, window 8..10
   EXPECT_EQ(link->ActiveRecord(), 2);
@@ -217,7 +227,7 @@ TEST_F(DataLinkTest, BufferCountChangesRefillAroundTheRecord) {
   EXPECT_EQ(link->ActiveRecord(), 9);
 }
 
-TEST_F(DataLinkTest, InsertDeleteAndAppendKeepWindowsValid) {
+TEST_P(DataLinkTest, InsertDeleteAndAppendKeepWindowsValid) {
   auto link = MakeLink(5);
   ds->Last();  // window 16..20
   ds->Delete();
@@ -245,7 +255,7 @@ TEST_F(DataLinkTest, InsertDeleteAndAppendKeepWindowsValid) {
   EXPECT_TRUE(link->EOF());
 }
 
-TEST_F(DataLinkTest, MoveByBofEofThroughTheLink) {
+TEST_P(DataLinkTest, MoveByBofEofThroughTheLink) {
   auto link = MakeLink(3);
   EXPECT_TRUE(link->BOF());
   EXPECT_EQ(link->MoveBy(2), 2);
@@ -254,7 +264,7 @@ TEST_F(DataLinkTest, MoveByBofEofThroughTheLink) {
   EXPECT_TRUE(link->EOF());
 }
 
-TEST_F(DataLinkTest, FieldWritesReachEveryLink) {
+TEST_P(DataLinkTest, FieldWritesReachEveryLink) {
   auto a = MakeLink(1, "A:");
   auto b = MakeLink(1, "B:");
   ds->Edit();
@@ -263,7 +273,7 @@ TEST_F(DataLinkTest, FieldWritesReachEveryLink) {
   EXPECT_EQ(log, (Log{"A:Record:City", "B:Record:City"}));
 }
 
-TEST_F(DataLinkTest, EditThroughTheLink) {
+TEST_P(DataLinkTest, EditThroughTheLink) {
   auto link = MakeLink(1);
   log.clear();
   EXPECT_TRUE(link->Edit());
@@ -284,7 +294,7 @@ TEST_F(DataLinkTest, EditThroughTheLink) {
   EXPECT_TRUE(link->Editing());
 }
 
-TEST_F(DataLinkTest, PostAsksTheLinksForTheirData) {
+TEST_P(DataLinkTest, PostAsksTheLinksForTheirData) {
   auto link = MakeLink(1);
   int calls = 0;
   link->Hook = [&](const std::string& what) {
@@ -301,7 +311,7 @@ TEST_F(DataLinkTest, PostAsksTheLinksForTheirData) {
   EXPECT_THROW(ds->UpdateRecord(), EDatabaseError);  // only while editing
 }
 
-TEST_F(DataLinkTest, LayoutChangesAndTheirDefault) {
+TEST_P(DataLinkTest, LayoutChangesAndTheirDefault) {
   auto link = MakeLink(1);
   log.clear();
   ds->FieldByName("Name")->SetDisplayLabel("Who");
@@ -319,7 +329,7 @@ TEST_F(DataLinkTest, LayoutChangesAndTheirDefault) {
   EXPECT_EQ(log, (Log{"Layout", "record", "Scrolled1", "record"}));
 }
 
-TEST_F(DataLinkTest, FocusControlStopsAtTheLinkThatServes) {
+TEST_P(DataLinkTest, FocusControlStopsAtTheLinkThatServes) {
   auto a = MakeLink(1, "A:");
   TField* asked = nullptr;
   struct TServe : TDataLink {
@@ -337,7 +347,7 @@ TEST_F(DataLinkTest, FocusControlStopsAtTheLinkThatServes) {
 
 // --- Links that misbehave inside their notifications ------------------------------------------
 
-TEST_F(DataLinkTest, LinkThatMovesTheCursorDoesNotBreakTheOthers) {
+TEST_P(DataLinkTest, LinkThatMovesTheCursorDoesNotBreakTheOthers) {
   auto a = MakeLink(3, "A:");
   auto b = MakeLink(3, "B:");
   bool once = true;
@@ -355,7 +365,7 @@ TEST_F(DataLinkTest, LinkThatMovesTheCursorDoesNotBreakTheOthers) {
   EXPECT_EQ(b->ActiveRecord(), 1);
 }
 
-TEST_F(DataLinkTest, ALinkThatScrollsInsideAScrollLeavesTheOthersTheirDistances) {
+TEST_P(DataLinkTest, ALinkThatScrollsInsideAScrollLeavesTheOthersTheirDistances) {
   auto a = MakeLink(3, "A:");
   auto b = MakeLink(3, "B:");
   bool once = true;
@@ -373,7 +383,7 @@ TEST_F(DataLinkTest, ALinkThatScrollsInsideAScrollLeavesTheOthersTheirDistances)
   EXPECT_EQ(b->ActiveRecord(), 2);
 }
 
-TEST_F(DataLinkTest, ALinkThatRaisesDoesNotKeepTheOthersFromHearing) {
+TEST_P(DataLinkTest, ALinkThatRaisesDoesNotKeepTheOthersFromHearing) {
   auto a = MakeLink(3, "A:");
   auto b = MakeLink(3, "B:");
   bool armed = false;
@@ -391,7 +401,7 @@ TEST_F(DataLinkTest, ALinkThatRaisesDoesNotKeepTheOthersFromHearing) {
   EXPECT_EQ(log, (Log{"A:Scrolled0", "B:Scrolled0"}));
 }
 
-TEST_F(DataLinkTest, LinkThatClosesTheDataSet) {
+TEST_P(DataLinkTest, LinkThatClosesTheDataSet) {
   auto a = MakeLink(3, "A:");
   auto b = MakeLink(3, "B:");
   a->Hook = [&](const std::string& what) {
@@ -404,7 +414,7 @@ TEST_F(DataLinkTest, LinkThatClosesTheDataSet) {
   EXPECT_EQ(log, (Log{"A:Scrolled0", "A:Active", "B:Active"}));
 }
 
-TEST_F(DataLinkTest, LinkThatFreesTheDataSet) {
+TEST_P(DataLinkTest, LinkThatFreesTheDataSet) {
   auto a = MakeLink(3, "A:");
   auto b = MakeLink(3, "B:");
   a->Hook = [&](const std::string& what) {
@@ -419,7 +429,7 @@ TEST_F(DataLinkTest, LinkThatFreesTheDataSet) {
   EXPECT_EQ(log, (Log{"A:Changed", "A:Active", "B:Active"}));
 }
 
-TEST_F(DataLinkTest, LinkThatFreesTheSourceOrAnotherLink) {
+TEST_P(DataLinkTest, LinkThatFreesTheSourceOrAnotherLink) {
   auto a = MakeLink(3, "A:");
   auto b = MakeLink(3, "B:");
   auto c = MakeLink(3, "C:");
@@ -442,7 +452,7 @@ TEST_F(DataLinkTest, LinkThatFreesTheSourceOrAnotherLink) {
   EXPECT_EQ(log.size(), 3u);
 }
 
-TEST_F(DataLinkTest, LinkThatFreesItself) {
+TEST_P(DataLinkTest, LinkThatFreesItself) {
   auto* a = new TRecLink(&log, "A:");
   a->SetDataSource(source);
   auto b = MakeLink(1, "B:");
@@ -457,7 +467,7 @@ TEST_F(DataLinkTest, LinkThatFreesItself) {
 
 // --- Destruction in any order ------------------------------------------------------------------
 
-TEST_F(DataLinkTest, FreeingTheDataSetLeavesLinksInactive) {
+TEST_P(DataLinkTest, FreeingTheDataSetLeavesLinksInactive) {
   auto link = MakeLink(3);
   delete ds;
   EXPECT_FALSE(link->Active());
@@ -468,7 +478,7 @@ TEST_F(DataLinkTest, FreeingTheDataSetLeavesLinksInactive) {
   EXPECT_EQ(link->MoveBy(1), 0);
 }
 
-TEST_F(DataLinkTest, FreeingTheSourceLeavesLinksWithout) {
+TEST_P(DataLinkTest, FreeingTheSourceLeavesLinksWithout) {
   auto link = MakeLink(3);
   delete source;
   EXPECT_FALSE(link->Active());
@@ -477,7 +487,7 @@ TEST_F(DataLinkTest, FreeingTheSourceLeavesLinksWithout) {
   EXPECT_EQ(CurrentId(ds), 2);
 }
 
-TEST_F(DataLinkTest, OwnerFreesEverythingWhileLinksLive) {
+TEST_P(DataLinkTest, OwnerFreesEverythingWhileLinksLive) {
   auto link = MakeLink(3);
   auto* source2 = new TDataSource(owner.get());
   source2->SetDataSet(ds);
@@ -489,7 +499,7 @@ TEST_F(DataLinkTest, OwnerFreesEverythingWhileLinksLive) {
   EXPECT_FALSE(other.Active());
 }
 
-TEST_F(DataLinkTest, LinksFreedBeforeTheirSource) {
+TEST_P(DataLinkTest, LinksFreedBeforeTheirSource) {
   {
     auto link = MakeLink(3);
     auto link2 = MakeLink(2);
@@ -501,10 +511,10 @@ TEST_F(DataLinkTest, LinksFreedBeforeTheirSource) {
 
 // --- TFieldDataLink ------------------------------------------------------------------------------
 
-class FieldLinkTest : public DataLinkTest {
+class FieldLinkTest : public DataLinkFixture {
  protected:
   void SetUp() override {
-    DataLinkTest::SetUp();
+    Build(MemoryKind());
     control = new TComponent(owner.get());
     control->SetName("Edit1");
     flink = std::make_unique<TFieldDataLink>();

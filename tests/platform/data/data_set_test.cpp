@@ -9,11 +9,14 @@ using namespace datatest;
 
 namespace {
 
-class DataSetTest : public ::testing::Test {
+// The contract of a data set, for every kind of data set (DataSetTest, LocateTest); the
+// in-memory table's own operations (MemDataSetTest).
+class DataSetFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void Build(const TTableKind& Kind) {
+    kind = &Kind;
     owner = std::make_unique<TComponent>(nullptr);
-    ds = MakeTable(owner.get(), 5);
+    ds = MakeTableOf(Kind, owner.get(), 5);
     source = new TDataSource(owner.get());
     source->SetDataSet(ds);
     link = std::make_unique<TRecLink>(&log);
@@ -21,16 +24,29 @@ class DataSetTest : public ::testing::Test {
     link->SetDataSource(source);
     log.clear();
   }
+  const TTableKind* kind = nullptr;
   std::unique_ptr<TComponent> owner;
-  TMemDataSet* ds = nullptr;
+  TDataSet* ds = nullptr;
   TDataSource* source = nullptr;
   std::unique_ptr<TRecLink> link;
   std::vector<std::string> log;
 };
 
+class DataSetTest : public DataSetFixture, public ::testing::WithParamInterface<const TTableKind*> {
+ protected:
+  void SetUp() override { Build(*GetParam()); }
+};
+INSTANTIATE_TEST_SUITE_P(Tables, DataSetTest, ::testing::ValuesIn(AllKinds()), KindName);
+
+class MemDataSetTest : public DataSetFixture {
+ protected:
+  void SetUp() override { Build(MemoryKind()); }
+  TMemDataSet* mem() { return static_cast<TMemDataSet*>(ds); }
+};
+
 using Log = std::vector<std::string>;
 
-TEST_F(DataSetTest, OpenCloseAndStates) {
+TEST_P(DataSetTest, OpenCloseAndStates) {
   EXPECT_TRUE(ds->Active());
   EXPECT_EQ(ds->State(), dsBrowse);
   EXPECT_LT(dsInactive, dsBrowse);
@@ -49,13 +65,14 @@ TEST_F(DataSetTest, OpenCloseAndStates) {
   EXPECT_TRUE(ds->BOF());
   EXPECT_FALSE(ds->EOF());
   EXPECT_EQ(CurrentId(ds), 1);
-  EXPECT_THROW(ds->AddIntegerField("More"), EDatabaseError);  // not while open
+  auto* more = new TIntegerField(owner.get());  // fields are not added while open
+  more->SetFieldName("More");
+  EXPECT_THROW(more->SetDataSet(ds), EDatabaseError);
+  delete more;
 }
 
-TEST_F(DataSetTest, EmptyDataSetIsBofAndEof) {
-  auto* empty = new TMemDataSet(owner.get());
-  empty->AddIntegerField("Id");
-  empty->Open();
+TEST_P(DataSetTest, EmptyDataSetIsBofAndEof) {
+  TDataSet* empty = MakeTableOf(*kind, owner.get(), 0, "Empty");
   EXPECT_TRUE(empty->BOF());
   EXPECT_TRUE(empty->EOF());
   EXPECT_TRUE(empty->IsEmpty());
@@ -65,7 +82,7 @@ TEST_F(DataSetTest, EmptyDataSetIsBofAndEof) {
   EXPECT_THROW(empty->Delete(), EDatabaseError);
 }
 
-TEST_F(DataSetTest, MoveByCountsAndSetsBofEof) {
+TEST_P(DataSetTest, MoveByCountsAndSetsBofEof) {
   EXPECT_EQ(ds->MoveBy(2), 2);
   EXPECT_FALSE(ds->BOF());
   EXPECT_EQ(ds->RecNo(), 3);
@@ -78,7 +95,7 @@ TEST_F(DataSetTest, MoveByCountsAndSetsBofEof) {
   EXPECT_EQ(log, (Log{"Scrolled0", "Scrolled2", "Scrolled-2"}));
 }
 
-TEST_F(DataSetTest, MoveBackOnFirstRecord) {
+TEST_P(DataSetTest, MoveBackOnFirstRecord) {
   ds->MoveBy(1);
   ds->MoveBy(-1);  // back on the first record, but not at BOF
   EXPECT_FALSE(ds->BOF());
@@ -105,7 +122,7 @@ TEST_F(DataSetTest, MoveBackOnFirstRecord) {
   EXPECT_TRUE(log.empty());
 }
 
-TEST_F(DataSetTest, NextOnLastRecordSetsEofAndNotifies) {
+TEST_P(DataSetTest, NextOnLastRecordSetsEofAndNotifies) {
   ds->MoveBy(4);  // last record, EOF not yet set
   EXPECT_FALSE(ds->EOF());
   log.clear();
@@ -115,7 +132,7 @@ TEST_F(DataSetTest, NextOnLastRecordSetsEofAndNotifies) {
   EXPECT_EQ(log, (Log{"Scrolled0"}));
 }
 
-TEST_F(DataSetTest, FirstAndLastAlwaysNotify) {
+TEST_P(DataSetTest, FirstAndLastAlwaysNotify) {
   ds->First();
   ds->First();
   ds->Last();
@@ -128,7 +145,7 @@ TEST_F(DataSetTest, FirstAndLastAlwaysNotify) {
   EXPECT_FALSE(ds->EOF());
 }
 
-TEST_F(DataSetTest, RecNoAndRecordCount) {
+TEST_P(DataSetTest, RecNoAndRecordCount) {
   EXPECT_TRUE(ds->IsSequenced());
   EXPECT_EQ(ds->RecordCount(), 5);
   ds->SetRecNo(4);
@@ -141,16 +158,19 @@ TEST_F(DataSetTest, RecNoAndRecordCount) {
   EXPECT_EQ(log.size(), 1u);
   ds->SetRecNo(99);  // clamped
   EXPECT_EQ(CurrentId(ds), 5);
+}
 
-  ds->SetSequenced(false);
+TEST_F(MemDataSetTest, NotSequenced) {
+  ds->SetRecNo(5);
+  mem()->SetSequenced(false);
   EXPECT_FALSE(ds->IsSequenced());
   EXPECT_EQ(ds->RecNo(), -1);
-  EXPECT_EQ(ds->RecordCount(), -1);
-  ds->SetRecNo(1);  // ignored
+  EXPECT_EQ(ds->RecordCount(), 5);  // the count is known; only record numbers are not
+  ds->SetRecNo(1);                  // ignored
   EXPECT_EQ(CurrentId(ds), 5);
 }
 
-TEST_F(DataSetTest, EditPostKeepsNewValues) {
+TEST_P(DataSetTest, EditPostKeepsNewValues) {
   ds->SetRecNo(2);
   link->LogCheck = true;
   log.clear();
@@ -165,7 +185,7 @@ TEST_F(DataSetTest, EditPostKeepsNewValues) {
   EXPECT_EQ(ds->RecordCount(), 5);
 }
 
-TEST_F(DataSetTest, CancelRestoresOldValues) {
+TEST_P(DataSetTest, CancelRestoresOldValues) {
   ds->Edit();
   ds->FieldByName("Name")->SetAsString("Changed");
   ds->FieldByName("Id")->SetAsInteger(77);
@@ -175,7 +195,7 @@ TEST_F(DataSetTest, CancelRestoresOldValues) {
   EXPECT_EQ(ds->State(), dsBrowse);
 }
 
-TEST_F(DataSetTest, CloseDiscardsPendingChanges) {
+TEST_P(DataSetTest, CloseDiscardsPendingChanges) {
   ds->Edit();
   ds->FieldByName("Name")->SetAsString("lost");
   ds->Close();
@@ -187,7 +207,7 @@ TEST_F(DataSetTest, CloseDiscardsPendingChanges) {
   EXPECT_EQ(ds->RecordCount(), 5);
 }
 
-TEST_F(DataSetTest, WritingOutsideEditRaises) {
+TEST_P(DataSetTest, WritingOutsideEditRaises) {
   try {
     ds->FieldByName("Name")->SetAsString("x");
     FAIL() << "no exception";
@@ -198,7 +218,7 @@ TEST_F(DataSetTest, WritingOutsideEditRaises) {
   EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Name1");
 }
 
-TEST_F(DataSetTest, FailedPostKeepsEverything) {
+TEST_P(DataSetTest, FailedPostKeepsEverything) {
   bool refuse = true;
   ds->SetBeforePost([&](TDataSet*) {
     if (refuse) throw EDatabaseError("refused");
@@ -217,7 +237,7 @@ TEST_F(DataSetTest, FailedPostKeepsEverything) {
   EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Six");
 }
 
-TEST_F(DataSetTest, RequiredFieldBlocksPost) {
+TEST_P(DataSetTest, RequiredFieldBlocksPost) {
   ds->FieldByName("City")->SetRequired(true);
   ds->Insert();
   ds->FieldByName("Name")->SetAsString("New");
@@ -234,7 +254,7 @@ TEST_F(DataSetTest, RequiredFieldBlocksPost) {
   EXPECT_EQ(ds->RecordCount(), 6);
 }
 
-TEST_F(DataSetTest, AFocusRequestThatFreesTheDataSetEndsThePostCleanly) {
+TEST_P(DataSetTest, AFocusRequestThatFreesTheDataSetEndsThePostCleanly) {
   // The control asked to take the focus may run handlers that free the data set.
   struct TFreeingLink : TDataLink {
     TDataSet* Victim = nullptr;
@@ -258,7 +278,7 @@ TEST_F(DataSetTest, AFocusRequestThatFreesTheDataSetEndsThePostCleanly) {
   EXPECT_FALSE(link->Active());
 }
 
-TEST_F(DataSetTest, InsertGoesBeforeCurrentAndCancelRemovesIt) {
+TEST_P(DataSetTest, InsertGoesBeforeCurrentAndCancelRemovesIt) {
   ds->SetRecNo(3);
   int newRecords = 0;
   ds->SetOnNewRecord([&](TDataSet* d) {
@@ -284,7 +304,7 @@ TEST_F(DataSetTest, InsertGoesBeforeCurrentAndCancelRemovesIt) {
   EXPECT_EQ(ds->RecordCount(), 6);
 }
 
-TEST_F(DataSetTest, DeleteMovesToNextOrPrevious) {
+TEST_P(DataSetTest, DeleteMovesToNextOrPrevious) {
   ds->SetRecNo(2);
   ds->Delete();
   EXPECT_EQ(ds->RecordCount(), 4);
@@ -295,10 +315,8 @@ TEST_F(DataSetTest, DeleteMovesToNextOrPrevious) {
   EXPECT_EQ(ds->RecordCount(), 3);
 }
 
-TEST_F(DataSetTest, EditOnEmptyInserts) {
-  auto* empty = new TMemDataSet(owner.get());
-  empty->AddIntegerField("Id");
-  empty->Open();
+TEST_P(DataSetTest, EditOnEmptyInserts) {
+  TDataSet* empty = MakeTableOf(*kind, owner.get(), 0, "Empty");
   empty->Edit();
   EXPECT_EQ(empty->State(), dsInsert);
   empty->Cancel();
@@ -307,7 +325,7 @@ TEST_F(DataSetTest, EditOnEmptyInserts) {
   EXPECT_TRUE(empty->EOF());
 }
 
-TEST_F(DataSetTest, ReadOnlyDataSetRefusesChanges) {
+TEST_P(DataSetTest, ReadOnlyDataSetRefusesChanges) {
   ds->SetReadOnly(true);
   EXPECT_FALSE(ds->CanModify());
   EXPECT_FALSE(ds->FieldByName("Id")->CanModify());
@@ -316,7 +334,7 @@ TEST_F(DataSetTest, ReadOnlyDataSetRefusesChanges) {
   EXPECT_EQ(ds->State(), dsBrowse);
 }
 
-TEST_F(DataSetTest, CheckBrowseModePostsOrCancels) {
+TEST_P(DataSetTest, CheckBrowseModePostsOrCancels) {
   ds->Edit();
   ds->CheckBrowseMode();  // nothing written: cancelled
   EXPECT_EQ(ds->State(), dsBrowse);
@@ -332,7 +350,7 @@ TEST_F(DataSetTest, CheckBrowseModePostsOrCancels) {
   EXPECT_EQ(ds->RecordCount(), 5);
 }
 
-TEST_F(DataSetTest, EventsFireInOrder) {
+TEST_P(DataSetTest, EventsFireInOrder) {
   Log events;
   auto note = [&](const char* what) { return [&events, what](TDataSet*) { events.push_back(what); }; };
   ds->SetBeforeEdit(note("BeforeEdit"));
@@ -361,7 +379,7 @@ TEST_F(DataSetTest, EventsFireInOrder) {
                  "AfterCancel", "BeforeDelete", "BeforeScroll", "AfterDelete", "AfterScroll"}));
 }
 
-TEST_F(DataSetTest, OpenAndCloseEvents) {
+TEST_P(DataSetTest, OpenAndCloseEvents) {
   Log events;
   ds->SetBeforeClose([&](TDataSet*) { events.push_back("BeforeClose"); });
   ds->SetAfterClose([&](TDataSet*) { events.push_back("AfterClose"); });
@@ -373,7 +391,7 @@ TEST_F(DataSetTest, OpenAndCloseEvents) {
   EXPECT_EQ(events, (Log{"BeforeClose", "AfterClose", "BeforeOpen", "AfterOpen", "AfterScroll"}));
 }
 
-TEST_F(DataSetTest, FieldListsAndLookupByName) {
+TEST_P(DataSetTest, FieldListsAndLookupByName) {
   std::vector<TField*> list;
   ds->GetFieldList(list, "Name;City;");
   ASSERT_EQ(list.size(), 2u);
@@ -396,14 +414,14 @@ TEST_F(DataSetTest, FieldListsAndLookupByName) {
   EXPECT_EQ(ds->Fields(2)->Index(), 2);
 }
 
-TEST_F(DataSetTest, IsLinkedToItsSources) {
+TEST_P(DataSetTest, IsLinkedToItsSources) {
   EXPECT_TRUE(ds->IsLinkedTo(source));
   auto* other = new TDataSource(owner.get());
   EXPECT_FALSE(ds->IsLinkedTo(other));
   EXPECT_FALSE(ds->IsLinkedTo(nullptr));
 }
 
-TEST_F(DataSetTest, DisableControlsNestsAndSendsOneChange) {
+TEST_P(DataSetTest, DisableControlsNestsAndSendsOneChange) {
   ds->DisableControls();
   ds->DisableControls();
   EXPECT_TRUE(ds->ControlsDisabled());
@@ -428,7 +446,7 @@ TEST_F(DataSetTest, DisableControlsNestsAndSendsOneChange) {
   EXPECT_FALSE(ds->ControlsDisabled());
 }
 
-TEST_F(DataSetTest, DisableControlsCatchesUpWithState) {
+TEST_P(DataSetTest, DisableControlsCatchesUpWithState) {
   ds->DisableControls();
   ds->Close();
   EXPECT_TRUE(link->Active());  // not told yet
@@ -437,54 +455,52 @@ TEST_F(DataSetTest, DisableControlsCatchesUpWithState) {
   EXPECT_EQ(log, (Log{"Active"}));
 }
 
-TEST_F(DataSetTest, AppendRecordIsAllOrNothing) {
-  EXPECT_THROW(ds->AppendRecord({1, "a", "b", "too many"}), EDatabaseError);
-  EXPECT_THROW(ds->AppendRecord({"not a number", "a"}), EConvertError);
+TEST_F(MemDataSetTest, AppendRecordIsAllOrNothing) {
+  EXPECT_THROW(mem()->AppendRecord({1, "a", "b", "too many"}), EDatabaseError);
+  EXPECT_THROW(mem()->AppendRecord({"not a number", "a"}), EConvertError);
   EXPECT_EQ(ds->State(), dsBrowse);
   EXPECT_EQ(ds->RecordCount(), 5);
-  ds->AppendRecord({6});  // missing values stay Null
+  mem()->AppendRecord({6});  // missing values stay Null
   EXPECT_EQ(CurrentId(ds), 6);
   EXPECT_TRUE(ds->FieldByName("Name")->IsNull());
 }
 
-TEST_F(DataSetTest, EmptyTableRemovesEveryRecord) {
+TEST_F(MemDataSetTest, EmptyTableRemovesEveryRecord) {
   ds->MoveBy(2);
   log.clear();
-  ds->EmptyTable();
+  mem()->EmptyTable();
   EXPECT_TRUE(ds->IsEmpty());
   EXPECT_TRUE(ds->BOF());
   EXPECT_TRUE(ds->EOF());
   EXPECT_EQ(link->RecordCount(), 0);
   EXPECT_EQ(log, (Log{"Changed"}));
-  ds->AppendRecord({1, "again"});
+  mem()->AppendRecord({1, "again"});
   EXPECT_EQ(ds->RecordCount(), 1);
   EXPECT_EQ(link->RecordCount(), 1);
 }
 
-TEST_F(DataSetTest, RefreshNotifiesAChange) {
+TEST_P(DataSetTest, RefreshNotifiesAChange) {
   ds->Refresh();
   EXPECT_EQ(log, (Log{"Changed"}));
 }
 
 // --- Locate and Lookup ------------------------------------------------------------------------
 
-class LocateTest : public ::testing::Test {
+class LocateTest : public ::testing::TestWithParam<const TTableKind*> {
  protected:
   void SetUp() override {
     owner = std::make_unique<TComponent>(nullptr);
-    ds = new TMemDataSet(owner.get());
-    ds->AddIntegerField("Id");
-    ds->AddStringField("Name", 30);
-    ds->AddFloatField("Price");
-    ds->AddBooleanField("Active");
-    ds->AddDateTimeField("When");
-    ds->Open();
-    ds->AppendRecord({1, "apple", 1.5, true, Variant::FromDateTime(EncodeDate(2024, 1, 2))});
-    ds->AppendRecord({2, "Banana", 2.25, false, Variant::FromDateTime(EncodeDate(2024, 3, 4))});
-    ds->AppendRecord({3, "banana split", Variant(Null), true, Variant(Null)});
-    ds->AppendRecord({4, Variant(Null), 4.0, false, Variant::FromDateTime(EncodeDate(2025, 5, 6))});
-    ds->AppendRecord({5, "Cherry", 5.5, true, Variant::FromDateTime(EncodeDate(2025, 7, 8))});
-    ds->First();
+    ds = GetParam()->Make(owner.get(), "Fruit",
+                          {{"Id", ftInteger},
+                           {"Name", ftString, 30},
+                           {"Price", ftFloat},
+                           {"Active", ftBoolean},
+                           {"When", ftDateTime}},
+                          {{1, "apple", 1.5, true, Variant::FromDateTime(EncodeDate(2024, 1, 2))},
+                           {2, "Banana", 2.25, false, Variant::FromDateTime(EncodeDate(2024, 3, 4))},
+                           {3, "banana split", Variant(Null), true, Variant(Null)},
+                           {4, Variant(Null), 4.0, false, Variant::FromDateTime(EncodeDate(2025, 5, 6))},
+                           {5, "Cherry", 5.5, true, Variant::FromDateTime(EncodeDate(2025, 7, 8))}});
     source = new TDataSource(owner.get());
     source->SetDataSet(ds);
     link = std::make_unique<TRecLink>(&log);
@@ -493,13 +509,15 @@ class LocateTest : public ::testing::Test {
   }
   long long Id() { return CurrentId(ds); }
   std::unique_ptr<TComponent> owner;
-  TMemDataSet* ds = nullptr;
+  TDataSet* ds = nullptr;
   TDataSource* source = nullptr;
   std::unique_ptr<TRecLink> link;
   std::vector<std::string> log;
 };
 
-TEST_F(LocateTest, ExactCaseSensitiveByDefault) {
+INSTANTIATE_TEST_SUITE_P(Tables, LocateTest, ::testing::ValuesIn(AllKinds()), KindName);
+
+TEST_P(LocateTest, ExactCaseSensitiveByDefault) {
   EXPECT_FALSE(ds->Locate("Name", "banana", {}));
   EXPECT_TRUE(log.empty());  // nothing found: nothing moved, nothing told
   EXPECT_EQ(Id(), 1);
@@ -509,7 +527,7 @@ TEST_F(LocateTest, ExactCaseSensitiveByDefault) {
   EXPECT_EQ(log, (Log{"Changed"}));
 }
 
-TEST_F(LocateTest, PartialAndCaseInsensitive) {
+TEST_P(LocateTest, PartialAndCaseInsensitive) {
   EXPECT_TRUE(ds->Locate("Name", "BAN", {loCaseInsensitive, loPartialKey}));
   EXPECT_EQ(Id(), 2);  // the first match in order
   EXPECT_TRUE(ds->Locate("Name", "banana s", {loPartialKey}));
@@ -523,7 +541,7 @@ TEST_F(LocateTest, PartialAndCaseInsensitive) {
   EXPECT_EQ(Id(), 1);
 }
 
-TEST_F(LocateTest, NoKeyFieldsMatchNothing) {
+TEST_P(LocateTest, NoKeyFieldsMatchNothing) {
   ds->SetRecNo(3);
   log.clear();
   EXPECT_FALSE(ds->Locate("", 1, {}));
@@ -533,7 +551,7 @@ TEST_F(LocateTest, NoKeyFieldsMatchNothing) {
   EXPECT_TRUE(ds->Lookup("", 1, "Name").IsNull());
 }
 
-TEST_F(LocateTest, FoundRecordLeavesBofAndEofFalse) {
+TEST_P(LocateTest, FoundRecordLeavesBofAndEofFalse) {
   ds->Last();
   EXPECT_TRUE(ds->EOF());
   EXPECT_TRUE(ds->Locate("Id", 5, {}));  // the same, last record
@@ -543,7 +561,7 @@ TEST_F(LocateTest, FoundRecordLeavesBofAndEofFalse) {
   EXPECT_FALSE(ds->EOF());
 }
 
-TEST_F(LocateTest, TypedFieldsConvertTheSearchValue) {
+TEST_P(LocateTest, TypedFieldsConvertTheSearchValue) {
   EXPECT_TRUE(ds->Locate("Id", "4", {}));
   EXPECT_EQ(Id(), 4);
   EXPECT_TRUE(ds->Locate("Price", "2.25", {}));
@@ -563,14 +581,14 @@ TEST_F(LocateTest, TypedFieldsConvertTheSearchValue) {
   EXPECT_TRUE(log.empty());
 }
 
-TEST_F(LocateTest, NullMatchesNullFields) {
+TEST_P(LocateTest, NullMatchesNullFields) {
   EXPECT_TRUE(ds->Locate("Name", Variant(Null), {}));
   EXPECT_EQ(Id(), 4);
   EXPECT_TRUE(ds->Locate("Price", Variant(Null), {loCaseInsensitive}));
   EXPECT_EQ(Id(), 3);
 }
 
-TEST_F(LocateTest, SeveralKeyFields) {
+TEST_P(LocateTest, SeveralKeyFields) {
   EXPECT_TRUE(ds->Locate("Active;Name", VarArrayOf({true, "banana split"}), {}));
   EXPECT_EQ(Id(), 3);
   EXPECT_FALSE(ds->Locate("Active;Name", VarArrayOf({false, "banana split"}), {}));
@@ -582,7 +600,7 @@ TEST_F(LocateTest, SeveralKeyFields) {
   EXPECT_THROW(ds->Locate("Nope", 1, {}), EDatabaseError);
 }
 
-TEST_F(LocateTest, LocatePostsPendingEdits) {
+TEST_P(LocateTest, LocatePostsPendingEdits) {
   ds->Edit();
   ds->FieldByName("Name")->SetAsString("avocado");
   EXPECT_TRUE(ds->Locate("Name", "avocado", {}));
@@ -590,7 +608,7 @@ TEST_F(LocateTest, LocatePostsPendingEdits) {
   EXPECT_EQ(Id(), 1);
 }
 
-TEST_F(LocateTest, LookupNeitherMovesNorNotifies) {
+TEST_P(LocateTest, LookupNeitherMovesNorNotifies) {
   ds->SetRecNo(2);
   log.clear();
   int scrolls = 0;
