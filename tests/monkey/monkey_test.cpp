@@ -265,4 +265,18 @@ TEST_F(MonkeyRegression, AFormFreedWhileAControlMovesToIt) {
   EXPECT_EQ(Form->ControlCount(), 0);
 }
 
+// Seed 1148, step 290 (shrunk to three steps): a field's OnChange raised; the value had been
+// written, but the edit showing the field was never told and showed the old one.
+TEST_F(MonkeyRegression, AFieldWhoseOnChangeRaisesStillTellsItsEdits) {
+  auto* edit = new TDBEdit(Form);
+  edit->SetParent(Form);
+  edit->SetDataSource(Source);
+  edit->SetDataField("Id");
+  Table->FieldByName("Id")->SetOnChange([](TField*) { throw EAbort("no"); });
+  Table->Edit();
+  EXPECT_THROW(Table->FieldByName("Id")->SetAsString("135"), EAbort);
+  EXPECT_EQ(Table->FieldByName("Id")->AsInteger(), 135);
+  EXPECT_EQ(edit->Text(), "135");
+}
+
 }  // namespace

@@ -760,19 +760,23 @@ void TDataSet::SetFieldValue(TField* Field, const Variant& Value) {
     FModified = true;
     FEditCalcValid = false;
   }
-  CallEvent(Field->FOnChange, Field);
+  // The value is written: an OnChange that raises does not keep the links from hearing of it
+  // (its error passes on afterwards).
+  TFirstError error;
+  error.Run([&] { CallEvent(Field->FOnChange, Field); });
   // A field freed by its OnChange has told the links a layout change already.
-  if (!alive || !fieldAlive) return;
-  DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field));
-  if (!alive || kind == fkCalculated) return;
+  if (!alive || !fieldAlive) return error.Raise();
+  error.Run([&] { DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(Field)); });
+  if (!alive || kind == fkCalculated) return error.Raise();
   // The calculated and lookup fields are made of the others: their controls read them again.
   std::vector<std::pair<TField*, TAliveToken>> derived;
   for (TField* f : FFields)
     if (f->FFieldKind == fkCalculated || f->FFieldKind == fkLookup) derived.emplace_back(f, f->Alive());
   for (auto& [f, fAlive] : derived) {
-    if (!alive || !InEditMode()) return;
-    if (fAlive) DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(f));
+    if (!alive || !InEditMode()) break;
+    if (fAlive) error.Run([&] { DataEvent(deFieldChange, reinterpret_cast<std::intptr_t>(f)); });
   }
+  error.Raise();
 }
 
 // ---------------------------------------------------------------------------------------------
