@@ -497,6 +497,9 @@ void TWorld::PutEvilHandler(TRng& R, std::string& Trace) {
     return;
   }
   TEvil evil = MakeEvil(e->Id, R);
+  // Putting a handler may call out (a new OnCalcFields has the controls read again), and
+  // other handlers may free the object meanwhile.
+  const std::string target = Describe(e->Object);
   std::string event;
   switch (e->Role) {
     case TRole::Control: {
@@ -592,7 +595,7 @@ void TWorld::PutEvilHandler(TRng& R, std::string& Trace) {
       break;
     }
   }
-  Trace = "evil handler on " + Describe(e->Object) + "." + event;
+  Trace = "evil handler on " + target + "." + event;
 }
 
 // ---- invariants --------------------------------------------------------------------------------
