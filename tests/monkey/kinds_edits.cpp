@@ -160,9 +160,10 @@ const bool kEdit = RegisterControlKind({
 void BindDBEdit(TWorld& W, TMonkeyDBEdit* E, TRng& R) {
   auto alive = E->Alive();
   TDataSource* source = R.Chance(90) ? W.PickSource(R) : nullptr;
-  E->SetDataSource(source);
+  const TAliveToken sourceAlive = source ? source->Alive() : TAliveToken();
+  E->SetDataSource(source);  // the edit's handlers may free it or the source
   if (!alive) return;
-  TField* field = W.PickField(source, R);
+  TField* field = W.PickField(sourceAlive ? source : nullptr, R);
   E->SetDataField(R.Chance(90) && field ? field->FieldName() : std::string("Nope"));
 }
 
