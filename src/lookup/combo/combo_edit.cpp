@@ -174,7 +174,7 @@ void TKtComboEdit::Change() {
   TRect frame;
   if (combo->HandleAllocated() && GetWindowRect(combo->Handle(), frame) && PtInRect(frame, cursor))
     combo->ActivateToolTip(Text(), Width());
-  FireEvent(combo->FOnChange, combo);
+  CallEvent(combo->FOnChange, combo);
   if (!alive) return;
   TCustomMaskEdit::Change();
   if (!alive || combo->FSettingText) return;  // the text was written by code
@@ -274,7 +274,7 @@ void TKtComboEdit::KeyPress(char& Key) {
 
 void TKtComboEdit::KeyUp(Word& Key, TShiftState Shift) {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->OnKeyUp(), FCombo, Key, Shift);
+  CallEvent(FCombo->OnKeyUp(), FCombo, Key, Shift);
   if (!alive) return;
   TCustomMaskEdit::KeyUp(Key, Shift);
 }
@@ -285,7 +285,7 @@ void TKtComboEdit::KeyUp(Word& Key, TShiftState Shift) {
 
 void TKtComboEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->OnMouseDown(), FCombo, Button, Shift, X, Y);
+  CallEvent(FCombo->OnMouseDown(), FCombo, Button, Shift, X, Y);
   if (!alive) return;
   TCustomMaskEdit::MouseDown(Button, Shift, X, Y);
 }
@@ -293,14 +293,14 @@ void TKtComboEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int 
 void TKtComboEdit::MouseMove(TShiftState Shift, int X, int Y) {
   auto alive = FCombo->Alive();
   FCombo->ActivateToolTip(Text(), Width());
-  FireEvent(FCombo->OnMouseMove(), FCombo, Shift, X, Y);
+  CallEvent(FCombo->OnMouseMove(), FCombo, Shift, X, Y);
   if (!alive) return;
   TCustomMaskEdit::MouseMove(Shift, X, Y);
 }
 
 void TKtComboEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->OnMouseUp(), FCombo, Button, Shift, X, Y);
+  CallEvent(FCombo->OnMouseUp(), FCombo, Button, Shift, X, Y);
   if (!alive) return;
   TCustomMaskEdit::MouseUp(Button, Shift, X, Y);
   if (!alive) return;
@@ -313,7 +313,7 @@ void TKtComboEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 void TKtComboEdit::Click() {
   TKtDBLookupCombo* combo = FCombo;
   auto alive = combo->Alive();
-  FireEvent(combo->OnClick(), combo);
+  CallEvent(combo->OnClick(), combo);
   if (!alive) return;
   if (combo->FDropDownOnEditClick && !combo->FListVisible) {
     combo->DropDown();
@@ -327,13 +327,13 @@ void TKtComboEdit::DblClick() {
   auto alive = combo->Alive();
   combo->DoOnSpecialEvent(seDblClick);
   if (!alive) return;
-  FireEvent(combo->FOnDblClick, combo);
+  CallEvent(combo->FOnDblClick, combo);
   if (!alive) return;
   TCustomMaskEdit::DblClick();
 }
 
 void TKtComboEdit::DoContextPopup(TPoint MousePos, bool& Handled) {
-  FireEvent(FCombo->OnContextPopup(), FCombo, MousePos, Handled);
+  CallEvent(FCombo->OnContextPopup(), FCombo, MousePos, Handled);
 }
 
 // A press that follows a double click within the double-click time selects the whole text.

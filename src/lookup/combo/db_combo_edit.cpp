@@ -57,7 +57,7 @@ bool TKtDBComboEdit::EditCanModify() {
 void TKtDBComboEdit::Change() {
   auto alive = FCombo->Alive();
   FCombo->FToolTipShown = false;
-  FireEvent(FCombo->FOnChange, FCombo);
+  CallEvent(FCombo->FOnChange, FCombo);
   if (!alive) return;
   TDBEdit::Change();
 }
@@ -67,7 +67,7 @@ void TKtDBComboEdit::KeyDown(Word& Key, TShiftState Shift) {
   if (Key == VK_DELETE && !EditCanModify()) {
     Key = 0;
   } else {
-    FireEvent(FCombo->OnKeyDown(), FCombo, Key, Shift);
+    CallEvent(FCombo->OnKeyDown(), FCombo, Key, Shift);
     if (!alive) return;
   }
   TDBEdit::KeyDown(Key, Shift);
@@ -78,7 +78,7 @@ void TKtDBComboEdit::KeyPress(char& Key) {
   if (!EditCanModify()) {
     Key = 0;
   } else {
-    FireEvent(FCombo->OnKeyPress(), FCombo, Key);
+    CallEvent(FCombo->OnKeyPress(), FCombo, Key);
     if (!alive) return;
   }
   ApplyCapitalisation(this, FCombo->FCapitalAfterSpace, FCombo->FCapitalFirstLetter, Key);
@@ -87,14 +87,14 @@ void TKtDBComboEdit::KeyPress(char& Key) {
 
 void TKtDBComboEdit::KeyUp(Word& Key, TShiftState Shift) {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->OnKeyUp(), FCombo, Key, Shift);
+  CallEvent(FCombo->OnKeyUp(), FCombo, Key, Shift);
   if (!alive) return;
   TDBEdit::KeyUp(Key, Shift);
 }
 
 void TKtDBComboEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->OnMouseDown(), FCombo, Button, Shift, X, Y);
+  CallEvent(FCombo->OnMouseDown(), FCombo, Button, Shift, X, Y);
   if (!alive) return;
   TDBEdit::MouseDown(Button, Shift, X, Y);
 }
@@ -102,14 +102,14 @@ void TKtDBComboEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 void TKtDBComboEdit::MouseMove(TShiftState Shift, int X, int Y) {
   auto alive = FCombo->Alive();
   FCombo->ActivateToolTip(Text(), Width());
-  FireEvent(FCombo->OnMouseMove(), FCombo, Shift, X, Y);
+  CallEvent(FCombo->OnMouseMove(), FCombo, Shift, X, Y);
   if (!alive) return;
   TDBEdit::MouseMove(Shift, X, Y);
 }
 
 void TKtDBComboEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->OnMouseUp(), FCombo, Button, Shift, X, Y);
+  CallEvent(FCombo->OnMouseUp(), FCombo, Button, Shift, X, Y);
   if (!alive) return;
   TDBEdit::MouseUp(Button, Shift, X, Y);
   if (!alive) return;
@@ -121,20 +121,20 @@ void TKtDBComboEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int 
 
 void TKtDBComboEdit::Click() {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->OnClick(), FCombo);
+  CallEvent(FCombo->OnClick(), FCombo);
   if (!alive) return;
   TDBEdit::Click();
 }
 
 void TKtDBComboEdit::DblClick() {
   auto alive = FCombo->Alive();
-  FireEvent(FCombo->FOnDblClick, FCombo);
+  CallEvent(FCombo->FOnDblClick, FCombo);
   if (!alive) return;
   TDBEdit::DblClick();
 }
 
 void TKtDBComboEdit::DoContextPopup(TPoint MousePos, bool& Handled) {
-  FireEvent(FCombo->OnContextPopup(), FCombo, MousePos, Handled);
+  CallEvent(FCombo->OnContextPopup(), FCombo, MousePos, Handled);
 }
 
 void TKtDBComboEdit::WMLButtonDown(TMessage& Message) {

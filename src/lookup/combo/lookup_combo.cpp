@@ -118,7 +118,7 @@ bool TKtDBLookupCombo::UpdateAction(TBasicAction* Action) {
 }
 
 void TKtDBLookupCombo::DoOnSpecialEvent(TSpecialEventType Event) {
-  FireEvent(FOnSpecialEvent, this, Event);
+  CallEvent(FOnSpecialEvent, this, Event);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -290,7 +290,7 @@ void TKtDBLookupCombo::DropDown() {
   TFlagScope internal(FInternalChange, alive);
   DoOnSpecialEvent(seDropDown);
   if (!alive) return;
-  FireEvent(FOnDropDown, this);
+  CallEvent(FOnDropDown, this);
   if (!alive || FListVisible || !FListActive) return;
 
   // The list takes the combo's look and the lookup binding.
@@ -427,7 +427,7 @@ void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
   }
   if (!alive) return;
   FEdit->SelectAll();
-  FireEvent(FOnCloseUp, this);
+  CallEvent(FOnCloseUp, this);
 }
 
 void TKtDBLookupCombo::ListMouseUp(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
@@ -674,7 +674,7 @@ void TKtDBLookupCombo::DoExit() {
   const std::string text = GetEditText();
   if (FListActive && !FDBEditActive && !text.empty() && FOnExitWhenNotInList &&
       CompareText(text, VarToStr(GetListValue())) != 0) {
-    FireEvent(FOnExitWhenNotInList, this);
+    CallEvent(FOnExitWhenNotInList, this);
     if (!alive) return;
   }
   TKtDBLookupControl::DoExit();
@@ -718,7 +718,7 @@ void TKtDBLookupCombo::Paint() {
 void TKtDBLookupCombo::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto alive = Alive();
   if (Button == mbLeft && FEdit->Visible() && PtInRect(ButtonRect(), TPoint{X, Y})) {
-    FireEvent(FOnButtonClick, this);
+    CallEvent(FOnButtonClick, this);
     if (!alive) return;
     FEdit->SetFocus();
     if (!alive) return;

@@ -18,15 +18,6 @@ bool VariantsEqual(const vcl::Variant& A, const vcl::Variant& B);
 // prefix matches every text; a text shorter than the prefix never matches.
 bool StartsWithText(const std::string& Prefix, const std::string& Text);
 
-// Calls an application event when it is assigned, through a copy: the handler may free the
-// object that holds the event (and so the event itself) while it runs.
-template <class TEvent, class... TArgs>
-void FireEvent(const TEvent& Event, TArgs&&... Args) {
-  if (!Event) return;
-  TEvent handler = Event;
-  handler(std::forward<TArgs>(Args)...);
-}
-
 // Sets a re-entrancy flag for a scope and clears it (to false, whatever it was before) on
 // every exit, exceptions included, unless the control that holds the flag went meanwhile: an
 // application handler may free it. Alive is the control's liveness token.
