@@ -33,6 +33,9 @@ class TMonkeyDBEdit : public TDBEdit {
   }
   using TDBEdit::DataLink;
   bool ShowsField() const { return FShowsField; }
+  // A change of CharCase converts the text in place and reads nothing of the field again (as
+  // the system's edit does), so the text no longer need be the field's.
+  void TextIsOwn() { FShowsField = false; }
 
  protected:
   void Change() override {
@@ -96,7 +99,12 @@ std::vector<TKindAction> EditActions(std::vector<TKindAction> Extra = {}) {
          const std::string name = W.Describe(C);
          switch (R.Below(7)) {
            case 0: e->SetMaxLength(R.Chance(50) ? 0 : R.Between(1, 8)); return name + ".MaxLength";
-           case 1: e->SetCharCase(static_cast<TEditCharCase>(R.Below(3))); return name + ".CharCase";
+           case 1: {
+             auto* db = dynamic_cast<TMonkeyDBEdit*>(e);
+             if (db) db->TextIsOwn();  // before: the change's OnChange may free the edit
+             e->SetCharCase(static_cast<TEditCharCase>(R.Below(3)));
+             return name + ".CharCase";
+           }
            case 2:
              // A data-aware edit's ReadOnly is its link's (its window follows the editing).
              if (auto* db = dynamic_cast<TDBEdit*>(e))

@@ -287,6 +287,7 @@ void TKtDBLookupCombo::CMGetDataLink(TMessage& Message) {
 void TKtDBLookupCombo::DropDown() {
   if (FListVisible || !FListActive) return;
   auto alive = Alive();
+  const bool hadFocus = Focused();
   TFlagScope internal(FInternalChange, alive);
   DoOnSpecialEvent(seDropDown);
   if (!alive) return;
@@ -314,6 +315,7 @@ void TKtDBLookupCombo::DropDown() {
   list->SetEmptyItemColor(FEmptyItemColor);
   list->SetEmptyItemFontColor(FEmptyItemFontColor);
   list->SetKeyIsUnique(FKeyIsUnique);
+  if (!alive) return;
   list->SetKeyField(FKeyFieldName);
   list->SetThumbTracking(FThumbTracking);
   list->SetToolTips(FToolTips);
@@ -333,12 +335,22 @@ void TKtDBLookupCombo::DropDown() {
   list->SetListField(names);
   const auto at = std::find(FListFields.begin(), FListFields.end(), FListField);
   list->SetListFieldIndex(static_cast<int>(at - FListFields.begin()));
+  // Binding the list runs the lookup data's handlers: they may free the combo.
   list->SetListSource(FListLink->DataSource());
+  if (!alive) return;
   list->SetKeyValue(FKeyValue);
   if (!alive) return;
   if (!FKeyIsUnique) {
     CopyListValues(this, list);
     LocateKey();
+    if (!alive) return;
+  }
+
+  // A handler of the events above or of the lookup data may have moved the focus away: the
+  // list then stays closed, as nothing would close it.
+  if (hadFocus && !Focused()) {
+    list->SetListSource(nullptr);
+    return;
   }
 
   // Below the combo, or above it when the list would end below the screen.
@@ -405,25 +417,34 @@ void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
   if (!alive) return;
   take = take && (ListClicked || TextLeadsCurrentRow());
   if (take) {
-    SelectKeyValue(key);
+    try {
+      SelectKeyValue(key);
+    } catch (...) {
+      // The field refused the row: the combo shows the key the field holds, then the error
+      // goes on.
+      if (alive && FMasterField) {
+        SetKeyValue(FMasterField->Value());
+        if (alive) UpdateEdit();
+      }
+      throw;
+    }
     if (!alive) return;
     UpdateEdit();
   } else {
     {
       TFlagScope internal(FInternalChange, alive);
+      // A bound combo's key is its field's again (the keys may have moved the key while the
+      // list was open); the text stays for the exit rules.
+      if (FMasterField) SetKeyValue(FMasterField->Value());
+      if (!alive) return;
       LocateKey();
       if (!alive) return;
       if (FKeyValue.IsNull())
         if (TDataSet* dataSet = FListLink->DataSet(); dataSet && dataSet->Active()) dataSet->First();
     }
-    // A bound combo that took nothing shows its field's key again (the keys may have moved the
-    // key while the list was open).
+    // When the user took nothing (Escape, Alt+Up, the button), the text follows the key too.
     if (!alive) return;
-    if (refused && FMasterField) {
-      SetKeyValue(FMasterField->Value());
-      if (!alive) return;
-      UpdateEdit();
-    }
+    if (refused && FMasterField) UpdateEdit();
   }
   if (!alive) return;
   FEdit->SelectAll();
@@ -472,7 +493,8 @@ void TKtDBLookupCombo::KeyPress(char& Key) {
       FEdit->SelectAll();
   } else if (Key != 0) {
     FEdit->FAutoCompletePending = FAutoComplete && static_cast<unsigned char>(Key) >= 32;
-    if (!FListVisible && FAutoDropDown) {
+    // A character still on its way to the edit after the focus moved on opens nothing.
+    if (!FListVisible && FAutoDropDown && Focused()) {
       TFlagScope internal(FInternalChange, alive);
       DropDown();
     }
@@ -538,10 +560,13 @@ void TKtDBLookupCombo::StepSelection(int Direction, bool FromKey) {
     if (step == 1) dataSet->First();  // from the empty state to the first row
   } else {
     KeyValueChanged();  // on the current key's row first
+    // The lookup data's handlers may have unbound the combo or freed its data set.
     if (!alive) return;
+    dataSet = FListLink->DataSet();
+    if (!dataSet) return;
     moved = dataSet->MoveBy(step) < 0;
   }
-  if (!alive) return;
+  if (!alive || !FKeyField) return;
   if (EmptyItemVisible() && step == -1 && !moved) {
     SelectKeyValue(Variant(Null));  // up from the first row: the empty row
     return;
@@ -618,9 +643,10 @@ void TKtDBLookupCombo::DataLinkRecordChanged(TField* Field) {
   TKtDBLookupControl::DataLinkRecordChanged(Field);
   if (!alive || FInternalChange || Field != FDataField || !FEdit) return;
   if (FDataField && !FDataField->IsNull()) {
+    // Moving the lookup dataset runs handlers that may unbind the combo.
     if (LocateKey())
       UpdateEdit();
-    else
+    else if (FDataField)
       SetEditText(FDataField->AsString());  // a key that the lookup dataset lacks
   } else if (IsValueEmpty()) {
     UpdateEdit();
@@ -722,6 +748,9 @@ void TKtDBLookupCombo::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
     if (!alive) return;
     FEdit->SetFocus();
     if (!alive) return;
+    // A list opened while the focus is elsewhere (another control refused to give it up)
+    // would stay open with nothing to close it.
+    if (!Focused()) return TKtDBLookupControl::MouseDown(Button, Shift, X, Y);
     if (FListVisible) {
       if (FMasterField && !VariantsEqual(FMasterField->Value(), GetKeyValue()))
         CloseUp(true, false);
@@ -854,39 +883,50 @@ void TKtDBLookupCombo::WMCancelMode(TMessage& Message) {
 }
 
 void TKtDBLookupCombo::CMColorChanged(TMessage& Message) {
+  auto alive = Alive();
   TKtDBLookupControl::Dispatch(Message);
+  if (!alive) return;
   FlagFullRePaint();
 }
 
 void TKtDBLookupCombo::CMFontChanged(TMessage& Message) {
+  auto alive = Alive();
   TKtDBLookupControl::Dispatch(Message);
-  SetHeight(0);  // the height follows the new font
+  if (alive) SetHeight(0);  // the height follows the new font
 }
 
 void TKtDBLookupCombo::CMCtl3DChanged(TMessage& Message) {
+  auto alive = Alive();
   if (NewStyleControls) {
     RecreateWnd();
-    SetHeight(0);
+    if (alive) SetHeight(0);
+    if (!alive) return;
   }
   TKtDBLookupControl::Dispatch(Message);
 }
 
 void TKtDBLookupCombo::CMCursorChanged(TMessage& Message) {
+  auto alive = Alive();
   TKtDBLookupControl::Dispatch(Message);
+  if (!alive) return;
   FEdit->SetCursor(Cursor());
   FDBEdit->SetCursor(Cursor());
   Invalidate();
 }
 
 void TKtDBLookupCombo::CMEnabledChanged(TMessage& Message) {
+  auto alive = Alive();
   TKtDBLookupControl::Dispatch(Message);
+  if (!alive) return;
   FEdit->SetEnabled(Enabled());
   FDBEdit->SetEnabled(FEdit->Enabled());
   Invalidate();
 }
 
 void TKtDBLookupCombo::CMBiDiModeChanged(TMessage& Message) {
+  auto alive = Alive();
   TKtDBLookupControl::Dispatch(Message);
+  if (!alive) return;
   FPopupList->SetBiDiMode(BiDiMode());
 }
 

@@ -10,7 +10,9 @@ using namespace vcl;
 // TKtDataLink and TKtListLink
 // ---------------------------------------------------------------------------------------------
 
-TKtDataLink::TKtDataLink() { SetVisualControl(true); }
+TKtDataLink::TKtDataLink() {
+  SetVisualControl(true);
+}
 
 void TKtDataLink::ActiveChanged() {
   if (FControl) FControl->UpdateDataFields();
@@ -30,7 +32,9 @@ void TKtDataLink::RecordChanged(TField* Field) {
   if (FControl) FControl->DataLinkRecordChanged(Field);
 }
 
-TKtListLink::TKtListLink() { SetVisualControl(true); }
+TKtListLink::TKtListLink() {
+  SetVisualControl(true);
+}
 
 void TKtListLink::ActiveChanged() {
   if (FControl) FControl->UpdateListFields();
@@ -103,13 +107,18 @@ std::string TKtDBLookupControl::GetAbout() const {
 
 void TKtDBLookupControl::SetAbout(const std::string&) {}
 
-TDataSource* TKtDBLookupControl::GetDataSource() const { return FDataLink->DataSource(); }
+TDataSource* TKtDBLookupControl::GetDataSource() const {
+  return FDataLink->DataSource();
+}
 
 void TKtDBLookupControl::SetDataSource(TDataSource* Value) {
+  // Binding runs the data's handlers: they may free this control or the new source.
+  auto alive = Alive();
+  const TAliveToken sourceAlive = Value ? Value->Alive() : TAliveToken();
   // A fixed data source silently wins over a value streamed in while loading.
   if (!(FDataLink->DataSourceFixed() && ComponentState().Contains(csLoading)))
     FDataLink->SetDataSource(Value);
-  if (Value) Value->FreeNotification(this);
+  if (alive && sourceAlive) Value->FreeNotification(this);
 }
 
 void TKtDBLookupControl::SetDataFieldName(const std::string& Value) {
@@ -124,8 +133,10 @@ TDataSource* TKtDBLookupControl::GetListSource() const {
 
 void TKtDBLookupControl::SetListSource(TDataSource* Value) {
   CheckNotLookup();
+  auto alive = Alive();
+  const TAliveToken sourceAlive = Value ? Value->Alive() : TAliveToken();
   FListLink->SetDataSource(Value);
-  if (Value) Value->FreeNotification(this);
+  if (alive && sourceAlive) Value->FreeNotification(this);
 }
 
 std::string TKtDBLookupControl::GetKeyFieldName() const {
@@ -145,15 +156,20 @@ void TKtDBLookupControl::SetListFieldName(const std::string& Value) {
   UpdateListFields();
 }
 
-bool TKtDBLookupControl::GetReadOnly() const { return FDataLink->ReadOnly(); }
+bool TKtDBLookupControl::GetReadOnly() const {
+  return FDataLink->ReadOnly();
+}
 
-void TKtDBLookupControl::SetReadOnly(bool Value) { FDataLink->SetReadOnly(Value); }
+void TKtDBLookupControl::SetReadOnly(bool Value) {
+  FDataLink->SetReadOnly(Value);
+}
 
 void TKtDBLookupControl::SetEmptyDisplay(const std::string& Value) {
   if (Value == FEmptyDisplay) return;
   FEmptyDisplay = Value;
+  auto alive = Alive();  // the list's new height may run an OnResize that frees it
   UpdateDisplay();
-  if (!ComponentState().Contains(csReading)) Invalidate();
+  if (alive && !ComponentState().Contains(csReading)) Invalidate();
 }
 
 void TKtDBLookupControl::SetEmptyItemColor(TColor Value) {
@@ -324,9 +340,11 @@ void TKtDBLookupControl::Dispatch(TMessage& Message) {
   }
 }
 
+// The inherited handling of these messages may move the focus, whose handlers may free this.
 void TKtDBLookupControl::CMEnabledChanged(TMessage& Message) {
+  auto alive = Alive();
   TCustomControl::Dispatch(Message);
-  Invalidate();
+  if (alive) Invalidate();
 }
 
 void TKtDBLookupControl::WMGetDlgCode(TMessage& Message) {
@@ -335,14 +353,16 @@ void TKtDBLookupControl::WMGetDlgCode(TMessage& Message) {
 
 void TKtDBLookupControl::WMSetFocus(TMessage& Message) {
   FHasFocus = true;
+  auto alive = Alive();
   TCustomControl::Dispatch(Message);
-  Invalidate();
+  if (alive) Invalidate();
 }
 
 void TKtDBLookupControl::WMKillFocus(TMessage& Message) {
   FHasFocus = false;
+  auto alive = Alive();
   TCustomControl::Dispatch(Message);
-  Invalidate();
+  if (alive) Invalidate();
 }
 
 bool TKtDBLookupControl::ExecuteAction(TBasicAction* Action) {
@@ -357,7 +377,9 @@ bool TKtDBLookupControl::UpdateAction(TBasicAction* Action) {
 // Key value, list value and selection
 // ---------------------------------------------------------------------------------------------
 
-bool TKtDBLookupControl::IsValueEmpty() const { return !FEmptyDisplay.empty() && FKeyValue.IsNull(); }
+bool TKtDBLookupControl::IsValueEmpty() const {
+  return !FEmptyDisplay.empty() && FKeyValue.IsNull();
+}
 
 Variant TKtDBLookupControl::GetKeyValue() const {
   if (IsValueEmpty()) {
@@ -414,6 +436,12 @@ void TKtDBLookupControl::DataLinkRecordChanged(TField* Field) {
 }
 
 bool TKtDBLookupControl::LocateKey() {
+  // Moving the lookup dataset may move, through other controls, the edited one and so come
+  // back here (two controls whose tables are each other's lookup tables): the inner request
+  // is dropped instead of moving the tables back and forth for ever.
+  if (FLocatingKey) return false;
+  auto alive = Alive();
+  TFlagScope locating(FLocatingKey, alive);
   bool result = false;
   try {
     const Variant key = FKeyValue;
@@ -428,8 +456,12 @@ bool TKtDBLookupControl::LocateKey() {
         for (TField* field : FListFields) names += (names.empty() ? "" : ";") + field->FieldName();
         found = dataSet->Locate(names, FListValues, {});
       }
-      if (found) {
-        FKeyValue = key;
+      // The move's handlers may free this control.
+      if (found && alive) {
+        // The notifications of the move may have changed the key; it goes back to what it
+        // was, unless the master field itself changed meanwhile (it moved with the lookup
+        // dataset): a bound control's key is always its field's.
+        if (!FMasterField || FieldHoldsKey(key)) FKeyValue = key;
         result = true;
       }
     }
@@ -437,6 +469,12 @@ bool TKtDBLookupControl::LocateKey() {
     result = false;
   }
   return result;
+}
+
+bool TKtDBLookupControl::FieldHoldsKey(const Variant& Key) const {
+  const Variant value = FMasterField->Value();
+  if (Key.IsNull()) return value.IsNull() || VarToStr(value) == FEmptyValue;
+  return VariantsEqual(value, Key);
 }
 
 void TKtDBLookupControl::UpdateListValues() {
@@ -486,16 +524,22 @@ bool TKtDBLookupControl::ProcessSearchKey(char Key) {
     }
     try {
       TDataSet* dataSet = FListLink->DataSet();
+      // Moving the lookup dataset runs its handlers: they may free or unbind this control.
       if (candidate.empty()) {
         dataSet->First();
+        if (!alive) return false;
         SelectKeyValue(Null);
         if (!alive) return true;
         result = true;
-      } else if (dataSet->Locate(FListField->FieldName(), Variant(candidate), {loCaseInsensitive, loPartialKey})) {
-        SelectKeyValue(FKeyField->Value());
+      } else if (dataSet->Locate(FListField->FieldName(), Variant(candidate),
+                                 {loCaseInsensitive, loPartialKey})) {
+        if (!alive) return false;
+        if (FKeyField) SelectKeyValue(FKeyField->Value());
         if (!alive) return true;
-        if (StartsWithText(candidate, FListField->EditText())) FSearchText = candidate;
+        if (FListField && StartsWithText(candidate, FListField->EditText())) FSearchText = candidate;
         result = true;
+      } else if (!alive) {
+        return false;
       }
     } catch (...) {
       if (!alive) return false;
@@ -503,7 +547,7 @@ bool TKtDBLookupControl::ProcessSearchKey(char Key) {
       result = false;
     }
   }
-  if (FAfterSearchKey) FAfterSearchKey(this);
+  CallEvent(FAfterSearchKey, this);  // through a copy: the handler may free this control
   return result;
 }
 

@@ -225,7 +225,10 @@ class TKtDBLookupControl : public vcl::TCustomControl {
     bool operator==(const LookupDefinition&) const = default;
   };
   static LookupDefinition DefinitionOf(TField* Field);
+  // The master field holds Key (the empty key: Null or EmptyValue).
+  bool FieldHoldsKey(const Variant& Key) const;
   LookupDefinition FLookupDefinition;
+  bool FLocatingKey = false;  // LocateKey is moving the lookup dataset
 };
 
 }  // namespace ktlookup

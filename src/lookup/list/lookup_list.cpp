@@ -55,8 +55,9 @@ void TKtDBLookupList::CreateWnd() {
 void TKtDBLookupList::SetBorderStyle(TBorderStyle Value) {
   if (Value == FBorderStyle) return;
   FBorderStyle = Value;
+  auto alive = Alive();
   RecreateWnd();
-  SetRowCount(FRowCount);
+  if (alive) SetRowCount(FRowCount);
 }
 
 void TKtDBLookupList::SetHighlightColor(TColor Value) {
@@ -87,9 +88,11 @@ void TKtDBLookupList::SetOptions(TKtDBLookupListOptions Value) {
   const bool titlesChanged = Value.Contains(loTitles) != FOptions.Contains(loTitles);
   FOptions = Value;
   if (titlesChanged) {
-    // The title row needs a band of its own: count the rows again.
+    // The title row needs a band of its own: count the rows again (OnResize may free the list).
     FLastMouseRow = -2;
+    auto alive = Alive();
     SetBounds(Left(), Top(), Width(), Height());
+    if (!alive) return;
   }
   FlagFullRePaint();
   Invalidate();
@@ -251,9 +254,11 @@ void TKtDBLookupList::UpdateListFields() {
 }
 
 void TKtDBLookupList::UpdateDisplay() {
-  // The empty row came or went: count the rows again, keeping one data row at least.
+  // The empty row came or went: count the rows again, keeping one data row at least. An
+  // OnResize handler may free the list.
+  auto alive = Alive();
   SetBounds(Left(), Top(), Width(), Height());
-  Invalidate();
+  if (alive) Invalidate();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -284,12 +289,16 @@ void TKtDBLookupList::Paint() {
   // The rows are read by pointing the list link at each buffered record in turn. The current
   // record is pointed at again on every exit, also when a field's getter raises, so that the
   // application never reads another record's values.
+  // What the fields read is put back as it was, not to the index of the last notification: a
+  // paint that comes while the data set tells its links of a move (another control repaints
+  // this one first) must not point the fields at another record for the links still to come.
   struct TRestoreActiveRecord {
     TKtDBLookupList* List;
+    int Saved;
     ~TRestoreActiveRecord() {
-      if (List->FBufferRecordCount != 0) List->FListLink->SetActiveRecord(List->FActiveRecordIndex);
+      if (List->FBufferRecordCount != 0) List->FListLink->SetActiveRecord(Saved);
     }
-  } restore{this};
+  } restore{this, FListLink->ActiveRecord()};
 
   for (int i = 0; i < GetDataRows(); ++i) {
     canvas->Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
@@ -444,12 +453,15 @@ void TKtDBLookupList::KeyDown(Word& Key, TShiftState Shift) {
   // The movement starts from the selected record.
   if (!CurrentRecordIsKey()) {
     LocateKey();
+    // The lookup data's handlers may have unbound the list or freed its data set.
     if (!alive) return;
+    dataSet = FListLink->DataSet();
+    if (!dataSet || !FKeyField) return;
   }
   if (delta == kHome || (delta != kEnd && FKeyValue.IsNull())) {
     const std::string before = FKeyField->AsString();
     dataSet->First();
-    if (!alive) return;
+    if (!alive || !FKeyField) return;
     moved = FKeyField->AsString() != before && !FKeyValue.IsNull();
   } else if (delta == kEnd) {
     dataSet->Last();
@@ -754,10 +766,11 @@ std::string TKtDBLookupList::RowToolTipText(int Row, bool& Clipped) {
   const int lastCol = static_cast<int>(FListFields.size()) - 1;
   struct TRestoreActiveRecord {
     TKtDBLookupList* List;
+    int Saved;
     ~TRestoreActiveRecord() {
-      if (List->FBufferRecordCount != 0) List->FListLink->SetActiveRecord(List->FActiveRecordIndex);
+      if (List->FBufferRecordCount != 0) List->FListLink->SetActiveRecord(Saved);
     }
-  } restore{this};
+  } restore{this, FListLink->ActiveRecord()};
   FListLink->SetActiveRecord(Row);
   std::string text;
   int x = 0;
@@ -851,9 +864,11 @@ void TKtDBLookupList::CMColorChanged(TMessage& Message) {
 }
 
 void TKtDBLookupList::CMCtl3DChanged(TMessage& Message) {
+  auto alive = Alive();
   if (NewStyleControls && FBorderStyle == bsSingle) {
     RecreateWnd();
-    SetRowCount(FRowCount);
+    if (alive) SetRowCount(FRowCount);
+    if (!alive) return;
   }
   TKtDBLookupControl::Dispatch(Message);
 }
@@ -879,8 +894,9 @@ void TKtDBLookupList::CMExit(TMessage& Message) {
 }
 
 void TKtDBLookupList::CMFontChanged(TMessage& Message) {
+  auto alive = Alive();
   TKtDBLookupControl::Dispatch(Message);
-  SetHeight(Height());  // the rows' height changed: snap again
+  if (alive) SetHeight(Height());  // the rows' height changed: snap again
 }
 
 void TKtDBLookupList::CMMouseLeave(TMessage& Message) {
@@ -918,7 +934,13 @@ void TKtDBLookupList::WMNCMouseMove(TMessage&) {
 void TKtDBLookupList::WMSetFocus(TMessage& Message) {
   // A popup list never takes the focus: the control that dropped it down keeps it.
   if (FIsPopup) {
-    if (TWinControl* parent = Parent()) parent->SetFocus();
+    TWinControl* parent = Parent();
+    if (!parent) return;
+    auto alive = Alive();
+    parent->SetFocus();
+    // A parent that holds the focus already (a form) leaves it here: give it back.
+    if (alive && HandleAllocated() && GetFocus() == Handle() && parent->HandleAllocated())
+      vcl::SetFocus(parent->Handle());
     return;
   }
   TKtDBLookupControl::Dispatch(Message);

@@ -13,6 +13,8 @@ class TKtPopupDataList : public TKtDBLookupList {
  public:
   explicit TKtPopupDataList(TComponent* AOwner);
   std::string ClassName() const override { return "TKtPopupDataList"; }
+  // Never a focus target: Tab passes it by, and the control that drops it down keeps the keys.
+  bool CanFocus() override { return false; }
   void Dispatch(TMessage& Message) override;
 
  protected:

@@ -123,7 +123,8 @@ void TWinControl::HandleNeeded() {
 }
 
 void TWinControl::CreateHandle() {
-  if (FHandle) return;
+  // A control being destroyed makes no new window: nothing would destroy it.
+  if (FHandle || ComponentState().Contains(csDestroying)) return;
   CreateWnd();
 }
 

@@ -10,7 +10,6 @@ using namespace ktlookup;
 using kttest::LookupControlTest;
 using kttest::TTestLookup;
 
-
 // ---- Construction and binding ------------------------------------------------------------
 
 TEST_F(LookupControlTest, ConstructionGivesTheDocumentedDefaults) {

@@ -123,9 +123,8 @@ TEST_F(SearchKeyTest, CalculatedAndLookupDisplayFieldsAreNotSearched) {
   table->SetName("Calc");
   table->AddIntegerField("Id");
   table->AddCalcField("Label", ftString, 10);
-  table->SetOnCalcFields([](TDataSet* D) {
-    D->FieldByName("Label")->SetAsString("L" + D->FieldByName("Id")->AsString());
-  });
+  table->SetOnCalcFields(
+      [](TDataSet* D) { D->FieldByName("Label")->SetAsString("L" + D->FieldByName("Id")->AsString()); });
   table->Open();
   table->AppendRecord({1});
   auto* source = new TDataSource(Form);

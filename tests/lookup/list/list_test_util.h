@@ -36,8 +36,8 @@ class TTestList : public ktlookup::TKtDBLookupList {
 
 class TTestPopup : public ktlookup::TKtPopupDataList {
  public:
-  using TKtPopupDataList::TKtPopupDataList;
   using TKtPopupDataList::CreateParams;
+  using TKtPopupDataList::TKtPopupDataList;
 };
 
 class ListTest : public LookupTest {

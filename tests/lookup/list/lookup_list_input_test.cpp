@@ -446,3 +446,23 @@ TEST_F(ListInputTest, APopupListNeverTakesTheFocusNorActivates) {
   EXPECT_EQ(GetFocus(), edit->Handle());
   EXPECT_EQ(CaptureScreen().Pixel(302, 302 + p->ClientHeight() / 7 + 3), ColorToRGB(clWindow));
 }
+
+TEST_F(ListInputTest, TabPassesAShownPopupListByAndItsFormTakesItsWindowAlong) {
+  // Found by the seeded event driver: a popup made visible on a form took the focus by Tab,
+  // and the form, going, made the popup a new window while the popup went.
+  auto* f = new TForm(Application);
+  f->SetBounds(10, 10, 300, 200);
+  f->Show();
+  auto* p = new TKtPopupDataList(f);
+  p->SetVisible(false);
+  p->SetParent(f);
+  p->SetVisible(true);
+  const HWND h = p->Handle();
+  sim::PressKey(VK_TAB);
+  EXPECT_NE(GetFocus(), h);
+  SendMessage(h, WM_SETFOCUS, 0, 0);  // even when the system hands it the focus
+  EXPECT_NE(GetFocus(), h);
+  const size_t windows = GetTopLevelWindows().size();
+  delete f;
+  EXPECT_EQ(GetTopLevelWindows().size(), windows - 2);
+}
