@@ -32,8 +32,12 @@ using POINT = TPoint;
 using RECT = TRect;
 using SIZE = TSize;
 
-inline TPoint Point(int X, int Y) { return TPoint{X, Y}; }
-inline TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
+inline TPoint Point(int X, int Y) {
+  return TPoint{X, Y};
+}
+inline TRect Rect(int Left, int Top, int Right, int Bottom) {
+  return TRect{Left, Top, Right, Bottom};
+}
 inline TRect Bounds(int Left, int Top, int Width, int Height) {
   return TRect{Left, Top, Left + Width, Top + Height};
 }
@@ -43,7 +47,9 @@ inline bool SetRect(TRect& R, int Left, int Top, int Right, int Bottom) {
   R = TRect{Left, Top, Right, Bottom};
   return true;
 }
-inline bool SetRectEmpty(TRect& R) { return SetRect(R, 0, 0, 0, 0); }
+inline bool SetRectEmpty(TRect& R) {
+  return SetRect(R, 0, 0, 0, 0);
+}
 inline bool OffsetRect(TRect& R, int DX, int DY) {
   R.Left += DX;
   R.Right += DX;
@@ -58,9 +64,15 @@ inline bool InflateRect(TRect& R, int DX, int DY) {
   R.Bottom += DY;
   return true;
 }
-inline bool PtInRect(const TRect& R, TPoint P) { return R.Contains(P); }
-inline bool IsRectEmpty(const TRect& R) { return R.IsEmpty(); }
-inline bool EqualRect(const TRect& A, const TRect& B) { return A == B; }
+inline bool PtInRect(const TRect& R, TPoint P) {
+  return R.Contains(P);
+}
+inline bool IsRectEmpty(const TRect& R) {
+  return R.IsEmpty();
+}
+inline bool EqualRect(const TRect& A, const TRect& B) {
+  return A == B;
+}
 // The overlap of A and B; false (and an empty D) when they do not overlap.
 bool IntersectRect(TRect& D, const TRect& A, const TRect& B);
 // The smallest rectangle holding A and B (an empty one is ignored).

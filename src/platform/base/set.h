@@ -48,9 +48,7 @@ class Set {
   friend constexpr bool operator<=(Set A, Set B) { return (A.FBits & ~B.FBits) == 0; }
 
  private:
-  static constexpr std::uint64_t Bit(E Element) {
-    return std::uint64_t{1} << static_cast<unsigned>(Element);
-  }
+  static constexpr std::uint64_t Bit(E Element) { return std::uint64_t{1} << static_cast<unsigned>(Element); }
   std::uint64_t FBits = 0;
 };
 

@@ -12,8 +12,12 @@ namespace vcl {
 
 namespace {
 
-unsigned char UpperByte(unsigned char C) { return (C >= 'a' && C <= 'z') ? C - 32 : C; }
-unsigned char LowerByte(unsigned char C) { return (C >= 'A' && C <= 'Z') ? C + 32 : C; }
+unsigned char UpperByte(unsigned char C) {
+  return (C >= 'a' && C <= 'z') ? C - 32 : C;
+}
+unsigned char LowerByte(unsigned char C) {
+  return (C >= 'A' && C <= 'Z') ? C + 32 : C;
+}
 
 }  // namespace
 
@@ -104,12 +108,14 @@ std::string Format(const std::string& Fmt, std::initializer_list<Variant> Args) 
       ++i;
     }
     int width = 0;
-    while (i < Fmt.size() && isdigit(static_cast<unsigned char>(Fmt[i]))) width = width * 10 + (Fmt[i++] - '0');
+    while (i < Fmt.size() && isdigit(static_cast<unsigned char>(Fmt[i])))
+      width = width * 10 + (Fmt[i++] - '0');
     int prec = -1;
     if (i < Fmt.size() && Fmt[i] == '.') {
       ++i;
       prec = 0;
-      while (i < Fmt.size() && isdigit(static_cast<unsigned char>(Fmt[i]))) prec = prec * 10 + (Fmt[i++] - '0');
+      while (i < Fmt.size() && isdigit(static_cast<unsigned char>(Fmt[i])))
+        prec = prec * 10 + (Fmt[i++] - '0');
     }
     if (i >= Fmt.size()) fail("missing type");
     const char type = static_cast<char>(tolower(static_cast<unsigned char>(Fmt[i++])));
@@ -151,11 +157,8 @@ std::string Format(const std::string& Fmt, std::initializer_list<Variant> Args) 
           snprintf(buf, sizeof buf, "%.*E", prec < 0 ? 14 : std::max(prec - 1, 0), arg.AsFloat());
           text = buf;
           break;
-        case 'g':
-          text = FloatToStr(arg.AsFloat());
-          break;
-        default:
-          fail(std::string("unknown type '") + type + "'");
+        case 'g': text = FloatToStr(arg.AsFloat()); break;
+        default: fail(std::string("unknown type '") + type + "'");
       }
     } catch (const EVariantError& e) {
       fail(e.Message());
@@ -175,7 +178,9 @@ std::string Format(const std::string& Fmt, std::initializer_list<Variant> Args) 
 // Numbers
 // ---------------------------------------------------------------------------------------------
 
-std::string IntToStr(std::int64_t Value) { return std::to_string(Value); }
+std::string IntToStr(std::int64_t Value) {
+  return std::to_string(Value);
+}
 
 std::string FloatToStr(double Value) {
   if (std::isnan(Value)) return "NAN";
@@ -301,7 +306,9 @@ bool StrToBool(const std::string& S) {
   return v;
 }
 
-std::string BoolToStr(bool Value) { return Value ? "True" : "False"; }
+std::string BoolToStr(bool Value) {
+  return Value ? "True" : "False";
+}
 
 // ---------------------------------------------------------------------------------------------
 // Dates
@@ -334,7 +341,9 @@ void CivilFromDays(long long z, int& y, int& m, int& d) {
 
 const long long kEpochOffset = DaysFromCivil(1899, 12, 30);  // TDateTime 0 in Unix days
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 int DaysInMonth(int y, int m) {
   static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return m == 2 && IsLeap(y) ? 29 : days[m - 1];

@@ -39,13 +39,13 @@ class Exception : public std::exception {
     using Base::Base;                    \
   }
 
-KT_DECLARE_EXCEPTION(EAbort, Exception);            // a silent exception: aborts an operation
-KT_DECLARE_EXCEPTION(EConvertError, Exception);     // text that does not convert
-KT_DECLARE_EXCEPTION(EVariantError, Exception);     // variants that can't be compared or converted
-KT_DECLARE_EXCEPTION(EInvalidOperation, Exception); // an operation the object's state forbids
-KT_DECLARE_EXCEPTION(EComponentError, Exception);   // naming and ownership of components
-KT_DECLARE_EXCEPTION(EListError, Exception);        // an index outside a list
-KT_DECLARE_EXCEPTION(ERangeError, Exception);       // an index outside an array's bounds
+KT_DECLARE_EXCEPTION(EAbort, Exception);             // a silent exception: aborts an operation
+KT_DECLARE_EXCEPTION(EConvertError, Exception);      // text that does not convert
+KT_DECLARE_EXCEPTION(EVariantError, Exception);      // variants that can't be compared or converted
+KT_DECLARE_EXCEPTION(EInvalidOperation, Exception);  // an operation the object's state forbids
+KT_DECLARE_EXCEPTION(EComponentError, Exception);    // naming and ownership of components
+KT_DECLARE_EXCEPTION(EListError, Exception);         // an index outside a list
+KT_DECLARE_EXCEPTION(ERangeError, Exception);        // an index outside an array's bounds
 
 // ---------------------------------------------------------------------------------------------
 // Text
@@ -70,7 +70,7 @@ std::string Format(const std::string& Fmt, std::initializer_list<Variant> Args);
 
 // Number and date conversions used by fields and variants. The decimal separator is '.'.
 std::string IntToStr(std::int64_t Value);
-std::string FloatToStr(double Value);  // shortest of up to 15 significant digits: "1.5", "0.1"
+std::string FloatToStr(double Value);         // shortest of up to 15 significant digits: "1.5", "0.1"
 std::int64_t StrToInt(const std::string& S);  // raises EConvertError: "'x' is not a valid integer value"
 bool TryStrToInt(const std::string& S, std::int64_t& Value);
 double StrToFloat(const std::string& S);  // raises EConvertError

@@ -158,9 +158,15 @@ const Variant::ArrayData& Variant::Array() const {
   return *FArray;
 }
 
-int Variant::LowBound() const { return Array().Low; }
-int Variant::HighBound() const { return Array().Low + static_cast<int>(Array().Items.size()) - 1; }
-int Variant::ElementCount() const { return static_cast<int>(Array().Items.size()); }
+int Variant::LowBound() const {
+  return Array().Low;
+}
+int Variant::HighBound() const {
+  return Array().Low + static_cast<int>(Array().Items.size()) - 1;
+}
+int Variant::ElementCount() const {
+  return static_cast<int>(Array().Items.size());
+}
 
 const Variant& Variant::GetElement(int Index) const {
   const ArrayData& a = Array();
@@ -182,9 +188,15 @@ void Variant::Redim(int HighBound) {
   FArray->Items.resize(static_cast<size_t>(HighBound - FArray->Low + 1));
 }
 
-int VarArrayLowBound(const Variant& V, int) { return V.LowBound(); }
-int VarArrayHighBound(const Variant& V, int) { return V.HighBound(); }
-void VarArrayRedim(Variant& V, int HighBound) { V.Redim(HighBound); }
+int VarArrayLowBound(const Variant& V, int) {
+  return V.LowBound();
+}
+int VarArrayHighBound(const Variant& V, int) {
+  return V.HighBound();
+}
+void VarArrayRedim(Variant& V, int HighBound) {
+  V.Redim(HighBound);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Equality
@@ -196,8 +208,7 @@ bool Variant::operator==(const Variant& Other) const {
   if (a == TVarType::Null || b == TVarType::Null) return a == b;
   if (a == TVarType::Array || b == TVarType::Array) {
     if (a != b) throw EVariantError("Invalid variant operation: an array compared with a value");
-    if (FArray->Low != Other.FArray->Low || FArray->Items.size() != Other.FArray->Items.size())
-      return false;
+    if (FArray->Low != Other.FArray->Low || FArray->Items.size() != Other.FArray->Items.size()) return false;
     for (size_t i = 0; i < FArray->Items.size(); ++i)
       if (FArray->Items[i] != Other.FArray->Items[i]) return false;
     return true;
@@ -231,7 +242,7 @@ std::string Variant::DebugString() const {
     case TVarType::String: return "String '" + FString + "'";
     case TVarType::Array: {
       std::string s = "Array[" + std::to_string(FArray->Low) + ".." +
-                       std::to_string(FArray->Low + static_cast<int>(FArray->Items.size()) - 1) + "](";
+                      std::to_string(FArray->Low + static_cast<int>(FArray->Items.size()) - 1) + "](";
       for (size_t i = 0; i < FArray->Items.size(); ++i) s += (i ? ", " : "") + FArray->Items[i].DebugString();
       return s + ")";
     }

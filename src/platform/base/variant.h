@@ -99,14 +99,22 @@ class Variant {
   const ArrayData& Array() const;
 };
 
-Variant VarArrayCreate(int Low, int High);  // elements Empty; High = Low - 1 gives none
+Variant VarArrayCreate(int Low, int High);                  // elements Empty; High = Low - 1 gives none
 Variant VarArrayOf(std::initializer_list<Variant> Values);  // bounds 0..n-1
 
-inline bool VarIsNull(const Variant& V) { return V.IsNull(); }
-inline bool VarIsEmpty(const Variant& V) { return V.IsEmpty(); }
-inline bool VarIsArray(const Variant& V) { return V.IsArray(); }
+inline bool VarIsNull(const Variant& V) {
+  return V.IsNull();
+}
+inline bool VarIsEmpty(const Variant& V) {
+  return V.IsEmpty();
+}
+inline bool VarIsArray(const Variant& V) {
+  return V.IsArray();
+}
 // '' for Null and Empty, the text of the value otherwise.
-inline std::string VarToStr(const Variant& V) { return V.IsArray() ? std::string() : V.AsString(); }
+inline std::string VarToStr(const Variant& V) {
+  return V.IsArray() ? std::string() : V.AsString();
+}
 int VarArrayLowBound(const Variant& V, int Dim = 1);
 int VarArrayHighBound(const Variant& V, int Dim = 1);
 void VarArrayRedim(Variant& V, int HighBound);

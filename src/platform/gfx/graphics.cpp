@@ -86,7 +86,9 @@ int TFont::Size() const {
   return static_cast<int>(std::lround(FHeight * 72.0 / FPixelsPerInch));
 }
 
-void TFont::SetSize(int Value) { SetHeight(-static_cast<int>(std::lround(Value * FPixelsPerInch / 72.0))); }
+void TFont::SetSize(int Value) {
+  SetHeight(-static_cast<int>(std::lround(Value * FPixelsPerInch / 72.0)));
+}
 
 void TFont::SetHeight(int Value) {
   if (Value == FHeight) return;

@@ -33,7 +33,9 @@ constexpr TColor clFuchsia = 0xFF00FF;
 constexpr TColor clAqua = 0xFFFF00;
 constexpr TColor clWhite = 0xFFFFFF;
 
-constexpr TColor SystemColor(int Index) { return static_cast<TColor>(0x80000000u | static_cast<unsigned>(Index)); }
+constexpr TColor SystemColor(int Index) {
+  return static_cast<TColor>(0x80000000u | static_cast<unsigned>(Index));
+}
 constexpr TColor clScrollBar = SystemColor(0);
 constexpr TColor clBackground = SystemColor(1);
 constexpr TColor clActiveCaption = SystemColor(2);
@@ -66,10 +68,18 @@ constexpr TColor clDefault = 0x20000000;
 // returned as it is (without its high byte).
 TColor ColorToRGB(TColor Color);
 // The RGB parts of a resolved colour.
-inline std::uint8_t GetRValue(TColor C) { return static_cast<std::uint8_t>(C & 0xFF); }
-inline std::uint8_t GetGValue(TColor C) { return static_cast<std::uint8_t>((C >> 8) & 0xFF); }
-inline std::uint8_t GetBValue(TColor C) { return static_cast<std::uint8_t>((C >> 16) & 0xFF); }
-inline TColor RGB(int R, int G, int B) { return static_cast<TColor>((R & 0xFF) | ((G & 0xFF) << 8) | ((B & 0xFF) << 16)); }
+inline std::uint8_t GetRValue(TColor C) {
+  return static_cast<std::uint8_t>(C & 0xFF);
+}
+inline std::uint8_t GetGValue(TColor C) {
+  return static_cast<std::uint8_t>((C >> 8) & 0xFF);
+}
+inline std::uint8_t GetBValue(TColor C) {
+  return static_cast<std::uint8_t>((C >> 16) & 0xFF);
+}
+inline TColor RGB(int R, int G, int B) {
+  return static_cast<TColor>((R & 0xFF) | ((G & 0xFF) << 8) | ((B & 0xFF) << 16));
+}
 
 // Mirrors an alignment for right-to-left reading: left and right swap, centre stays.
 void ChangeBiDiModeAlignment(TAlignment& Alignment);
