@@ -11,6 +11,25 @@ using namespace vcl;
 
 namespace {
 
+// Lets the code point a link's fields at buffered records and, on every exit (a field's getter
+// may raise), points them back at the record they read before. Not the index of the list's
+// last notification: a paint that comes while the data set tells its links of a move (another
+// control repaints this one first) must not leave the fields on another record for the links
+// still to be told.
+class TActiveRecordScope {
+ public:
+  explicit TActiveRecordScope(TDataLink* Link) : FLink(Link), FSaved(Link->ActiveRecord()) {}
+  ~TActiveRecordScope() {
+    if (FLink->RecordCount() != 0) FLink->SetActiveRecord(FSaved);
+  }
+  TActiveRecordScope(const TActiveRecordScope&) = delete;
+  TActiveRecordScope& operator=(const TActiveRecordScope&) = delete;
+
+ private:
+  TDataLink* FLink;
+  int FSaved;
+};
+
 constexpr int kHome = -2147483647;  // not INT_MIN: the top is reached by First either way
 constexpr int kEnd = 2147483647;
 
@@ -289,16 +308,7 @@ void TKtDBLookupList::Paint() {
   // The rows are read by pointing the list link at each buffered record in turn. The current
   // record is pointed at again on every exit, also when a field's getter raises, so that the
   // application never reads another record's values.
-  // What the fields read is put back as it was, not to the index of the last notification: a
-  // paint that comes while the data set tells its links of a move (another control repaints
-  // this one first) must not point the fields at another record for the links still to come.
-  struct TRestoreActiveRecord {
-    TKtDBLookupList* List;
-    int Saved;
-    ~TRestoreActiveRecord() {
-      if (List->FBufferRecordCount != 0) List->FListLink->SetActiveRecord(Saved);
-    }
-  } restore{this, FListLink->ActiveRecord()};
+  TActiveRecordScope restore(FListLink);
 
   for (int i = 0; i < GetDataRows(); ++i) {
     canvas->Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
@@ -764,13 +774,7 @@ std::string TKtDBLookupList::RowToolTipText(int Row, bool& Clipped) {
   const int dw = canvas->TextWidth("0");
   const int sw = std::max(1, canvas->TextWidth(" "));
   const int lastCol = static_cast<int>(FListFields.size()) - 1;
-  struct TRestoreActiveRecord {
-    TKtDBLookupList* List;
-    int Saved;
-    ~TRestoreActiveRecord() {
-      if (List->FBufferRecordCount != 0) List->FListLink->SetActiveRecord(Saved);
-    }
-  } restore{this, FListLink->ActiveRecord()};
+  TActiveRecordScope restore(FListLink);
   FListLink->SetActiveRecord(Row);
   std::string text;
   int x = 0;
