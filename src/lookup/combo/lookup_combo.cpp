@@ -715,8 +715,9 @@ void TKtDBLookupCombo::DoExit() {
 void TKtDBLookupCombo::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   (void)AHeight;  // the height follows the font and the frame
   const int height = TKtDBLookupControl::GetTextHeight() + GetBorderSize() + 4;
+  auto alive = Alive();  // an OnResize handler may free the combo
   TKtDBLookupControl::SetBounds(ALeft, ATop, AWidth, height);
-  if (Parent()) LayoutEdits();
+  if (alive && Parent()) LayoutEdits();
 }
 
 void TKtDBLookupCombo::LayoutEdits() {
