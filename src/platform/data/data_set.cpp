@@ -243,6 +243,7 @@ void TDataSet::RecordsReplaced() {
 
 void TDataSet::Edit() {
   CheckActive();
+  if (FState == dsCalcFields) DatabaseError(SDataSetCalculating, this);
   if (InEditMode()) return;
   if (InternalCount() == 0) {
     Insert();
@@ -329,6 +330,9 @@ void TDataSet::UpdateRecord() {
 
 void TDataSet::CheckBrowseMode() {
   CheckActive();
+  // OnCalcFields reads the record being calculated: a move or an edit from there would have
+  // the controls told of the new record read the calculated one instead.
+  if (FState == dsCalcFields) DatabaseError(SDataSetCalculating, this);
   auto alive = Alive();
   DataEvent(deCheckBrowseMode);
   if (!alive || !InEditMode()) return;
@@ -411,6 +415,7 @@ void TDataSet::Cancel() {
 
 void TDataSet::Delete() {
   CheckActive();
+  if (FState == dsCalcFields) DatabaseError(SDataSetCalculating, this);
   if (FState == dsInsert) {
     Cancel();
     return;
@@ -655,7 +660,11 @@ Variant TDataSet::ValueAt(int Pos, const TField* Field) const {
 }
 
 Variant TDataSet::GetFieldValue(const TField* Field) const {
-  if (Field == FValidatingField) return FValidatingValue;
+  // A field being validated reads as its new value, but only in the record being edited: other
+  // records, and the record after a handler left the edit, read what they hold.
+  if (Field == FValidatingField &&
+      (FState == dsCalcFields ? FCalcPos < 0 : InEditMode() && FReadPos == FCurPos))
+    return FValidatingValue;
   if (!Active()) return Variant(Null);
   const TFieldKind kind = Field->FFieldKind;
   if (FState == dsCalcFields) {
@@ -794,7 +803,8 @@ bool TDataSet::CalculateFields(int Pos, std::vector<Variant>& Calc) const {
   auto alive = Alive();
   TFinally restore{[&] {
     if (!alive) return;
-    self->FState = savedState;
+    // A handler that closed the data set or began an edit left a state its links were told of.
+    if (self->FState == dsCalcFields) self->FState = savedState;
     FCalcPos = savedPos;
     FCalcTarget = savedTarget;
   }};

@@ -23,6 +23,8 @@ inline constexpr const char* SLookupInfoError = "Lookup information for field '%
 inline constexpr const char* SRecordValueCount = "%d values given for %d data fields";
 inline constexpr const char* SFieldNotIndexable = "Field '%s' can't be indexed";
 inline constexpr const char* SDataSetLoading = "The data set is being loaded";
+inline constexpr const char* SDataSetCalculating =
+    "Can't move or change a data set while its fields are being calculated";
 inline constexpr const char* SLookupValueNotFound = "'%s' is not in the lookup list of field '%s'";
 
 }  // namespace vcl

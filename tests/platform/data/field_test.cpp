@@ -174,6 +174,33 @@ TEST_F(FieldTest, OnValidateSeesTheNewValueAndMayReject) {
   EXPECT_EQ(count->AsInteger(), 10);
 }
 
+// The new value shows only in the record being edited, and only while it is being edited: a
+// control told of a cancel from inside OnValidate reads what the record holds.
+TEST_F(FieldTest, ValueUnderValidationShowsOnlyInTheEditedRecord) {
+  TDataSource source(owner.get());
+  source.SetDataSet(ds);
+  TFieldDataLink link;
+  link.SetDataSource(&source);
+  link.SetFieldName("Count");
+  std::vector<std::string> shown;
+  link.SetOnDataChange([&](TObject*) { shown.push_back(count->AsString()); });
+  std::string other;
+  count->SetOnValidate([&](TField* f) {
+    other = VarToStr(ds->Lookup("Name", Variant("first"), "Count"));
+    if (f->AsInteger() == 7) ds->Cancel();
+  });
+  ds->Last();
+  ds->Edit();
+  count->SetAsInteger(5);
+  EXPECT_EQ(other, "3");
+  shown.clear();
+  count->SetAsInteger(7);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  EXPECT_TRUE(count->IsNull());
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back(), "");
+}
+
 TEST_F(FieldTest, ClearAndFieldWithoutDataSet) {
   ds->Edit();
   price->Clear();

@@ -161,6 +161,53 @@ TEST_F(FreeingHandlerTest, OnCalcFieldsMayFreeItsDataSet) {
   EXPECT_EQ(ds, nullptr);
 }
 
+// A handler that closes the data set leaves it closed, as its sources were told.
+TEST_F(FreeingHandlerTest, OnCalcFieldsThatClosesTheDataSetLeavesItClosed) {
+  UseCalcTable();
+  ds->SetOnCalcFields([this](TDataSet*) { ds->Close(); });
+  EXPECT_EQ(calc->AsString(), "");
+  EXPECT_EQ(ds->State(), dsInactive);
+  EXPECT_EQ(source->State(), dsInactive);
+  ds->SetOnCalcFields(nullptr);
+  ds->Open();
+  EXPECT_EQ(source->State(), dsBrowse);
+}
+
+// Moving or changing the data set from OnCalcFields is refused: the controls told of the move
+// would read the record being calculated in place of the new one.
+TEST_F(FreeingHandlerTest, OnCalcFieldsMayNotMoveOrChangeTheDataSet) {
+  const std::pair<const char*, Action> cases[] = {
+      {"Next", [](TMemDataSet* d) { d->Next(); }},
+      {"Locate", [](TMemDataSet* d) { d->Locate("Name", Variant("b"), {}); }},
+      {"Edit", [](TMemDataSet* d) { d->Edit(); }},
+      {"Insert", [](TMemDataSet* d) { d->Insert(); }},
+      {"Delete", [](TMemDataSet* d) { d->Delete(); }},
+      {"AppendRecord",
+       [](TMemDataSet* d) {
+         d->AppendRecord({3, "c"});
+       }},
+  };
+  for (const auto& [name, change] : cases) {
+    UseCalcTable();
+    ds->AppendRecord({2, "b"});
+    ds->First();
+    std::string error;
+    ds->SetOnCalcFields([&, change = change](TDataSet* d) {
+      try {
+        change(ds);
+      } catch (const EDatabaseError& e) {
+        error = e.Message();
+      }
+      d->FieldByName("Upper")->SetAsString("A");
+    });
+    EXPECT_EQ(calc->AsString(), "A") << name;
+    EXPECT_EQ(error, "Can't move or change a data set while its fields are being calculated") << name;
+    EXPECT_EQ(ds->RecNo(), 1) << name;
+    EXPECT_EQ(ds->RecordCount(), 2) << name;
+    EXPECT_EQ(ds->State(), dsBrowse) << name;
+  }
+}
+
 TEST_F(FreeingHandlerTest, AFieldHandlerMayFreeItsFieldOrItsDataSet) {
   for (bool onValidate : {true, false}) {
     for (bool freeDataSet : {false, true}) {
