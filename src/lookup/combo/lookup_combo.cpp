@@ -186,8 +186,10 @@ void TKtDBLookupCombo::ListLinkStateChanged() {
     if (!FListLink->Editing() && !FEdit->Visible()) {
       // The lookup row was posted or cancelled: back to the plain edit.
       if (FMasterField) LocateKey();
+      if (!alive) return;
       FEdit->Show();
-      if (FDBEdit->Focused()) FEdit->SetFocus();
+      if (FDBEdit->Focused()) FEdit->SetFocus();  // exit handlers may free the combo
+      if (!alive) return;
       FDBEdit->Hide();
       if (!alive) return;
       if (FAutoChange || CurrentRowHasKey(FKeyValue)) UpdateEdit();
@@ -197,6 +199,7 @@ void TKtDBLookupCombo::ListLinkStateChanged() {
       if (!alive) return;
       FDBEdit->Show();
       if (FEdit->Focused()) FDBEdit->SetFocus();
+      if (!alive) return;
       FEdit->Hide();
       // A new row starts with what the user typed.
       if (dataSet && dataSet->State() == dsInsert && FDBEditActive && !FEdit->Text().empty() && FListField)
@@ -476,7 +479,10 @@ void TKtDBLookupCombo::KeyPress(char& Key) {
         FDataLink->DataSet()->Cancel();
       if (!alive) return;
     }
-    if (LocateKey() || !FDataField)
+    // Moving the lookup dataset runs handlers that may free the combo.
+    const bool located = LocateKey();
+    if (!alive) return;
+    if (located || !FDataField)
       UpdateEdit();
     else
       SetEditText(FDataField->AsString());  // the key is not in the lookup dataset
@@ -603,9 +609,11 @@ void TKtDBLookupCombo::KeyValueChanged() {
     if (!alive) return;
     // Rows that share a key are told apart by their remembered list values; a key that no
     // remembered row holds is found by the key itself.
-    if (!FKeyIsUnique && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
+    // (The move's handlers may have unbound the lookup data.)
+    TDataSet* dataSet = FListLink->DataSet();
+    if (dataSet && !FKeyIsUnique && !FKeyValue.IsNull() && !CurrentRowHasKey(FKeyValue)) {
       try {
-        FListLink->DataSet()->Locate(FKeyFieldName, FKeyValue, {});
+        dataSet->Locate(FKeyFieldName, FKeyValue, {});
       } catch (...) {
       }
       if (!alive) return;
@@ -644,7 +652,9 @@ void TKtDBLookupCombo::DataLinkRecordChanged(TField* Field) {
   if (!alive || FInternalChange || Field != FDataField || !FEdit) return;
   if (FDataField && !FDataField->IsNull()) {
     // Moving the lookup dataset runs handlers that may unbind the combo.
-    if (LocateKey())
+    const bool located = LocateKey();
+    if (!alive) return;
+    if (located)
       UpdateEdit();
     else if (FDataField)
       SetEditText(FDataField->AsString());  // a key that the lookup dataset lacks

@@ -101,3 +101,18 @@ TEST_F(ComboTest, DisablingACombosWhoseOnExitFreesIt) {
   c->SetEnabled(false);
   EXPECT_EQ(self, nullptr);
 }
+
+TEST_F(ComboTest, AnEscapeWhoseLocatingFreesTheCombo) {
+  // Seed 3381: Escape put the lookup table back on the key's row; its AfterScroll freed the
+  // combo, and the combo went on reading its field.
+  TTestCombo* c = MakeBoundCombo();
+  c->SetFocus();
+  Customers->Last();
+  TObject* self = c;
+  Customers->SetAfterScroll([&self](TDataSet*) {
+    delete self;
+    self = nullptr;
+  });
+  sim::PressKey(VK_ESCAPE);
+  EXPECT_EQ(self, nullptr);
+}
