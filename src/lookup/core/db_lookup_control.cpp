@@ -421,6 +421,10 @@ void TKtDBLookupControl::SelectKeyValue(const Variant& Value) {
       FMasterField->SetValue(FEmptyValue);
     else
       FMasterField->SetValue(Value);
+  } else if (alive && FMasterField && !VariantsEqual(FKeyValue, FMasterField->Value())) {
+    // The edited dataset would not be edited (AutoEdit off, say): the control goes back to
+    // the key its field holds, which a selection being tracked may have left.
+    SetKeyValue(FMasterField->Value());
   }
   if (!alive) return;
   Repaint();

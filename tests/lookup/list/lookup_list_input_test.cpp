@@ -219,6 +219,18 @@ TEST_F(ListInputTest, AKeyTheFieldRefusesLeavesTheListOnTheFieldsKey) {
   EXPECT_EQ(Field(Customers), 2);
 }
 
+TEST_F(ListInputTest, AClickWhoseTableWillNotEditLeavesTheListOnTheFieldsKey) {
+  // The edit the press found is gone at the release, and the table may not start another.
+  TTestList* l = MakeBoundList("Name", 4);
+  OrderSource->SetAutoEdit(false);
+  Orders->Edit();
+  Customers->SetAfterScroll([this](TDataSet*) { Orders->Cancel(); });
+  sim::Click(l->Handle(), BandPoint(l, 3));
+  EXPECT_EQ(Orders->State(), dsBrowse);
+  EXPECT_EQ(Field(Orders), 2);
+  EXPECT_EQ(Key(l), 2);
+}
+
 TEST_F(ListInputTest, ADoubleClickOnARowFiresOnce) {
   TTestList* l = FocusedList(false);
   int dbl = 0;
