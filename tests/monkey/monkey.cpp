@@ -449,6 +449,18 @@ TEvil TWorld::MakeEvil(int Owner, TRng& R) {
     *used = true;
     ++FEvilRuns;
     TRng r(seed + static_cast<std::uint64_t>(FEvilRuns));
+    static const char* const kDoes[] = {"frees its object", "frees its object",
+                                        "frees its form",   "frees something",
+                                        "frees something",  "raises",
+                                        "refuses",          "aborts",
+                                        "frees and raises", "moves the focus",
+                                        "runs on a table",  "shows, hides, enables",
+                                        "sets a text",      "frees and moves the focus"};
+    if (FTrace) {
+      TEntry* e = Find(Owner);
+      std::printf("[%s's evil handler %s] ", e ? Describe(e->Object).c_str() : "a gone object's",
+                  kDoes[behaviour]);
+    }
     auto freeRandom = [&] {
       if (TEntry* e = Pick(RandomRole(r), r)) Free(e->Id);
     };
@@ -473,7 +485,11 @@ TEvil TWorld::MakeEvil(int Owner, TRng& R) {
         if (auto* c = PickAs<TWinControl>(TRole::Control, r); c && c->CanFocus()) c->SetFocus();
         return;
       case 10:
-        if (auto* d = PickAs<TDataSet>(TRole::DataSet, r)) DataOp(d, r.Below(16), r);
+        if (auto* d = PickAs<TDataSet>(TRole::DataSet, r)) {
+          const std::string name = FTrace ? Describe(d) : std::string();
+          const std::string op = DataOp(d, r.Below(16), r);
+          if (FTrace) std::printf("[%s on %s] ", op.c_str(), name.c_str());
+        }
         return;
       case 11:
         if (auto* c = PickAs<TControl>(TRole::Control, r))
@@ -1039,6 +1055,7 @@ TRunResult RunSeed(const TRunOptions& Options) {
   gCurrent.Step = -1;
   {
     TWorld world(Options.Seed);
+    world.SetTrace(Options.Trace);
     TRng master(Options.Seed * 0x2545F4914F6CDD1Dull + 7);
     TRng setup(master.Fork());
     world.Populate(setup);

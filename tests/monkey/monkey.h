@@ -145,6 +145,8 @@ class TWorld {
   // While quiet (the invariants are being checked), evil handlers do nothing.
   bool Quiet() const { return FQuiet; }
   int EvilRuns() const { return FEvilRuns; }
+  // Tracing, each evil handler prints what it does as it runs.
+  void SetTrace(bool Value) { FTrace = Value; }
   int Raised() const { return FRaised; }
 
   // ---- invariants
@@ -170,6 +172,7 @@ class TWorld {
   int FNextId = 1;
   bool FQuiet = false;
   int FEvilRuns = 0;
+  bool FTrace = false;
   int FRaised = 0;
   std::string FFailure;
 };
