@@ -72,7 +72,10 @@ void TDBEdit::DataChange() {
   }
   if (field->DataType() == ftString && MaxLength() == 0 && !ComponentState().Contains(csDesigning))
     SetMaxLength(field->Size());
-  SetText(FFocused && FDataLink->CanModify() ? field->EditText() : field->DisplayText());
+  // Reading a calculated or lookup field runs handlers that may free this edit.
+  auto alive = Alive();
+  const std::string text = FFocused && FDataLink->CanModify() ? field->EditText() : field->DisplayText();
+  if (alive) SetText(text);
 }
 
 void TDBEdit::EditingChange() {

@@ -200,3 +200,23 @@ TEST_F(FreeingHandlerTest, ADataAwareEditFreedByItsFieldWhileBeingLeft) {
     sim::PressKey(VK_TAB);
   }
 }
+
+TEST_F(FreeingHandlerTest, ADataAwareEditFreedWhileReadingItsCalculatedField) {
+  // The edit reads a calculated field; the calculation frees the edit.
+  auto* table = new TMemDataSet(Forms[0]);
+  table->AddStringField("Name", 10);
+  table->AddCalcField("Upper", ftString);
+  table->Open();
+  table->AppendRecord({"Abbott"});
+  auto* source = new TDataSource(Forms[0]);
+  source->SetDataSet(table);
+  TDBEdit* edit = new TDBEdit(Forms[0]);
+  edit->SetParent(Forms[0]);
+  edit->SetDataSource(source);
+  edit->SetDataField("Upper");
+  table->SetOnCalcFields([&](TDataSet*) {
+    delete edit;
+    edit = nullptr;
+  });
+  EXPECT_EQ(edit, nullptr);
+}
