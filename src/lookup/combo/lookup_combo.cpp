@@ -147,8 +147,8 @@ void TKtDBLookupCombo::UpdateEdit() {
   if ((FMasterField || !FAutoChange) && !FInternalChange && IsValueEmpty()) {
     SetPlainEditText(FEmptyDisplay);
   } else if (!FInternalChange && !IsValueEmpty()) {
-    const std::string text = VarToStr(GetListValue());
-    if (FEdit->Text() != text) SetPlainEditText(text);
+    const std::string text = VarToStr(GetListValue());  // a calculated column's handler may free this
+    if (alive && FEdit->Text() != text) SetPlainEditText(text);
   }
   if (!alive) return;
   if (!FKeyIsUnique) UpdateListValues();
@@ -400,8 +400,20 @@ void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
     }
     if (!alive) return;
   }
-  DoOnSpecialEvent(seCloseUp);
-  if (!alive || !FListVisible) return;
+  // A handler that raises keeps the list open, except when the focus leaves: then the list
+  // closes taking nothing, and the error passes on afterwards.
+  TFirstError error;
+  if (Leaving)
+    error.Run([&] { DoOnSpecialEvent(seCloseUp); });
+  else
+    DoOnSpecialEvent(seCloseUp);
+  if (!alive || !FListVisible) return error.Raise();
+  error.Run([&] { FinishCloseUp(Accept && !error.Failed(), ListClicked, refused); });
+  error.Raise();
+}
+
+void TKtDBLookupCombo::FinishCloseUp(bool Accept, bool ListClicked, bool Refused) {
+  auto alive = Alive();
   // Ends the list's own drag selection, if any.
   if (HWND capture = GetCapture()) {
     SendMessage(capture, WM_CANCELMODE, 0, 0);
@@ -447,7 +459,7 @@ void TKtDBLookupCombo::DoCloseUp(bool Accept, bool ListClicked, bool Leaving) {
     }
     // When the user took nothing (Escape, Alt+Up, the button), the text follows the key too.
     if (!alive) return;
-    if (refused && FMasterField) UpdateEdit();
+    if (Refused && FMasterField) UpdateEdit();
   }
   if (!alive) return;
   FEdit->SelectAll();

@@ -280,6 +280,7 @@ class TKtDBLookupCombo : public TKtDBLookupControl, public TKtPopupListHost {
   // user: the list never stays open while the focus goes elsewhere.
   void CloseUpOnLeave();
   void DoCloseUp(bool Accept, bool ListClicked, bool Leaving);
+  void FinishCloseUp(bool Accept, bool ListClicked, bool Refused);  // hides the list, takes the row
   // Steps the selection one row with the list closed (Up: -1, Down: +1); FromKey applies the
   // rule for non-unique keys.
   void StepSelection(int Direction, bool FromKey);

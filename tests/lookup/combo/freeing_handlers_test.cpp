@@ -116,3 +116,21 @@ TEST_F(ComboTest, AnEscapeWhoseLocatingFreesTheCombo) {
   sim::PressKey(VK_ESCAPE);
   EXPECT_EQ(self, nullptr);
 }
+
+TEST_F(ComboTest, ACloseUpHandlerThatRaisesKeepsTheListOpenUnlessTheFocusLeaves) {
+  // Seed 9150: a press on another form took the focus; the close-up's handler aborted, and the
+  // list stayed open beside a combo without the focus.
+  TTestCombo* c = MakeBoundCombo();
+  c->SetOnSpecialEvent([](TObject*, TSpecialEventType E) {
+    if (E == seCloseUp) throw EAbort("not now");
+  });
+  c->SetFocus();
+  sim::PressKey(VK_DOWN, {ssAlt});
+  sim::PressKey(VK_DOWN);
+  sim::PressKey(VK_RETURN);
+  EXPECT_TRUE(c->FListVisible);
+  Other->SetFocus();
+  EXPECT_FALSE(c->FListVisible);
+  EXPECT_EQ(Key(c), 2);
+  EXPECT_EQ(Field(Orders), 2);
+}
