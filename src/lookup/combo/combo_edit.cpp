@@ -140,12 +140,16 @@ bool TKtComboEdit::IsNewTextInList(Word Key, bool IsKeyDown) {
   copy->SetSelStart(SelStart());
   copy->SetSelLength(SelLength());
   copy->SetMaxLength(MaxLength());
-  const HWND h = copy->Handle();
+  // The edit itself takes the keystroke, not the control: no key event, nor a form's preview
+  // of it, runs a handler that could free this combo (and the copy with it).
+  copy->HandleNeeded();
   if (IsKeyDown) {
-    SendMessage(h, WM_KEYDOWN, Key, 0);
-    SendMessage(h, WM_KEYUP, Key, 0);
+    TMessage down{WM_KEYDOWN, Key, 0}, up{WM_KEYUP, Key, 0};
+    copy->DefaultHandler(down);
+    copy->DefaultHandler(up);
   } else {
-    SendMessage(h, WM_CHAR, Key, 0);
+    TMessage ch{WM_CHAR, Key, 0};
+    copy->DefaultHandler(ch);
   }
   const std::string text = copy->Text();
   TFlagScope internal(FCombo->FInternalChange, FCombo->Alive());

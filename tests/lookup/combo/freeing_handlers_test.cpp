@@ -134,3 +134,24 @@ TEST_F(ComboTest, ACloseUpHandlerThatRaisesKeepsTheListOpenUnlessTheFocusLeaves)
   EXPECT_EQ(Key(c), 2);
   EXPECT_EQ(Field(Orders), 2);
 }
+
+TEST_F(ComboTest, TheFormNeverSeesTheKeysTriedOnTheHiddenCopyOfTheEdit) {
+  // Seed 9335: RestrictToList tries each keystroke on a hidden copy of the edit; the form's
+  // preview of the copy's key-up freed the combo, and the copy with it, while it was tried.
+  TTestCombo* c = MakeCombo();
+  c->SetRestrictToList(true);
+  c->SetFocus();
+  sim::TypeText("smi");
+  sim::PressKey(VK_LEFT);
+  Form->SetKeyPreview(true);
+  int keyUps = 0;
+  TObject* self = c;
+  Form->SetOnKeyUp([&](TObject*, Word&, TShiftState) {
+    ++keyUps;
+    delete self;
+    self = nullptr;
+  });
+  sim::PressKey(VK_DELETE);
+  EXPECT_EQ(keyUps, 1);
+  EXPECT_EQ(self, nullptr);
+}
