@@ -190,8 +190,9 @@ void TKtDBLookupControl::SetKeyIsUnique(bool Value) {
     Invalidate();
   }
   if (!FKeyIsUnique) {
+    auto alive = Alive();
     UpdateListFields();
-    UpdateListValues();
+    if (alive) UpdateListValues();
   }
 }
 
@@ -481,9 +482,15 @@ bool TKtDBLookupControl::FieldHoldsKey(const Variant& Key) const {
   return VariantsEqual(value, Key);
 }
 
-void TKtDBLookupControl::UpdateListValues() {
-  for (size_t i = 0; i < FListFields.size(); ++i)
-    FListValues.PutElement(static_cast<int>(i), FListFields[i]->Value());
+bool TKtDBLookupControl::UpdateListValues() {
+  // Reading a calculated column runs handlers that may free this control or rebind it.
+  auto alive = Alive();
+  for (size_t i = 0; i < FListFields.size(); ++i) {
+    const Variant value = FListFields[i]->Value();
+    if (!alive) return false;
+    if (i < FListFields.size()) FListValues.PutElement(static_cast<int>(i), value);
+  }
+  return true;
 }
 
 bool TKtDBLookupControl::CanModify() {

@@ -144,7 +144,8 @@ class TKtDBLookupControl : public vcl::TCustomControl {
   virtual void UpdateDataFields();
   virtual void UpdateDisplay() {}
   virtual void UpdateListFields();
-  virtual void UpdateListValues();
+  // Remembers the current row's columns; false when reading them freed this control.
+  virtual bool UpdateListValues();
   // True while the selection follows a held mouse button: a choice then only sets the key
   // locally. The lookup list answers this from its tracking state.
   virtual bool IsTrackingSelection() const { return false; }

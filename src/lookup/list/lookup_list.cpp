@@ -242,7 +242,7 @@ void TKtDBLookupList::ListLinkDataChanged() {
     FActiveRecordIndex = FListLink->ActiveRecord();
     FBufferRecordCount = FListLink->RecordCount();
     FKeySelected = !(FKeyValue.IsNull() && FListLink->DataSet()->BOF());
-    if (!FKeyIsUnique) UpdateListValues();
+    if (!FKeyIsUnique && !UpdateListValues()) return;
   } else {
     FActiveRecordIndex = 0;
     FBufferRecordCount = 0;

@@ -155,3 +155,24 @@ TEST_F(ComboTest, TheFormNeverSeesTheKeysTriedOnTheHiddenCopyOfTheEdit) {
   EXPECT_EQ(keyUps, 1);
   EXPECT_EQ(self, nullptr);
 }
+
+TEST_F(ComboTest, AListFreedWhileItRemembersACalculatedColumn) {
+  // Seed 12102: with keys that rows share, a move of the lookup table had the list remember the
+  // row's columns; reading a calculated one freed the list, and the list went on writing.
+  Customers->Close();
+  Customers->AddCalcField("Upper", ftString);
+  Customers->Open();
+  auto* l = new TKtDBLookupList(Form);
+  l->SetParent(Form);
+  l->SetListSource(CustSource);
+  l->SetKeyField("City");
+  l->SetListField("Upper");
+  l->SetKeyIsUnique(false);
+  TObject* self = l;
+  Customers->SetOnCalcFields([&self](TDataSet*) {
+    delete self;
+    self = nullptr;
+  });
+  Customers->Next();
+  EXPECT_EQ(self, nullptr);
+}
