@@ -76,6 +76,10 @@ void TDataSet::CheckInactive() const {
   if (Active()) DatabaseError(SDataSetOpen, const_cast<TDataSet*>(this));
 }
 
+void TDataSet::CheckNotCalculating() const {
+  if (FState == dsCalcFields) DatabaseError(SDataSetCalculating, const_cast<TDataSet*>(this));
+}
+
 // Every operation below takes the data set's token before its first call out (a handler, a
 // link, a pending edit's post) and returns at once when a handler freed the data set. A state
 // change whose handlers raise still completes, with the links told; the error passes on then.
@@ -243,7 +247,7 @@ void TDataSet::RecordsReplaced() {
 
 void TDataSet::Edit() {
   CheckActive();
-  if (FState == dsCalcFields) DatabaseError(SDataSetCalculating, this);
+  CheckNotCalculating();
   if (InEditMode()) return;
   if (InternalCount() == 0) {
     Insert();
@@ -330,9 +334,7 @@ void TDataSet::UpdateRecord() {
 
 void TDataSet::CheckBrowseMode() {
   CheckActive();
-  // OnCalcFields reads the record being calculated: a move or an edit from there would have
-  // the controls told of the new record read the calculated one instead.
-  if (FState == dsCalcFields) DatabaseError(SDataSetCalculating, this);
+  CheckNotCalculating();
   auto alive = Alive();
   DataEvent(deCheckBrowseMode);
   if (!alive || !InEditMode()) return;
@@ -415,7 +417,7 @@ void TDataSet::Cancel() {
 
 void TDataSet::Delete() {
   CheckActive();
-  if (FState == dsCalcFields) DatabaseError(SDataSetCalculating, this);
+  CheckNotCalculating();
   if (FState == dsInsert) {
     Cancel();
     return;
@@ -803,7 +805,7 @@ bool TDataSet::CalculateFields(int Pos, std::vector<Variant>& Calc) const {
   auto alive = Alive();
   TFinally restore{[&] {
     if (!alive) return;
-    // A handler that closed the data set or began an edit left a state its links were told of.
+    // A handler that closed the data set left a state its links were told of.
     if (self->FState == dsCalcFields) self->FState = savedState;
     FCalcPos = savedPos;
     FCalcTarget = savedTarget;

@@ -214,6 +214,9 @@ class TDataSet : public TComponent {
 
   void CheckActive() const;
   void CheckInactive() const;
+  // OnCalcFields reads the record being calculated: a move or an edit from there would have
+  // the controls told of the new record read the calculated one instead. Raises then.
+  void CheckNotCalculating() const;
   // The storage was replaced wholesale (emptied, reloaded): the cursor goes to the first
   // record and the links hear a change.
   void RecordsReplaced();
